@@ -1,0 +1,149 @@
+// The core of the shared layer: arguments, short texts, the three standard
+// text streams, block files, the pending I/O error with the run-time error
+// report, program end, ticks and random numbers.
+//
+// Every tool is a straight main procedure over these plain operations:
+//
+//     StartProgram(argc, argv);
+//     WriteText("Hello"); EndLine(); CheckIo();
+//     ...
+//     EndProgram(0);
+//
+// A failing operation stores an error number in the pending I/O error; while
+// one is pending every stream and file operation does nothing. CheckIo ends
+// the tool through the run-time error report when a number is pending;
+// FetchIoResult hands the number to the tool instead.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <string_view>
+
+#include "platform/platform.h"
+
+// --- short texts -------------------------------------------------------------
+
+// The most bytes any text of the suite holds: arguments, names, replies.
+inline constexpr std::size_t kShortTextBytes = 255;
+
+// A byte string of 0 to 255 bytes. Storing more keeps the first 255.
+struct ShortText {
+    std::uint8_t length = 0;
+    char bytes[kShortTextBytes];
+
+    std::string_view View() const { return {bytes, length}; }
+    bool Empty() const { return length == 0; }
+};
+
+ShortText CopyText(std::string_view text);
+ShortText JoinTexts(std::initializer_list<std::string_view> parts);
+ShortText LowerLetters(const ShortText& text);
+bool TextEquals(const ShortText& a, std::string_view b);
+ShortText DecimalText(std::int64_t value);
+ShortText Blanks(int count);
+
+// --- arguments -------------------------------------------------------------
+
+// Argument n (1 = first after the program name; 0 = the program file's path),
+// cut to 255 bytes; the empty text when there is no such argument.
+ShortText ArgumentText(int n);
+
+// The splitting of a whole command line into arguments: bytes 1 to 32 separate
+// arguments outside double quotes, "" inside an argument vanishes, any other
+// double quote switches quoting, and a quote left open runs to the end.
+// Collects argument n of `line` (0 = the program name as typed) into `out`,
+// cut to 255 bytes; gives false when the line has no argument n.
+bool CommandLineArgument(std::string_view line, int n, ShortText* out);
+
+// --- text streams ----------------------------------------------------------
+
+// Output is handed on when the buffer is full and at the end of every
+// statement; 256 bytes is the buffer size every stream has.
+inline constexpr std::size_t kStreamBufferBytes = 256;
+
+enum class StreamState : std::uint8_t { Closed, Input, Output };
+
+struct TextStream {
+    StreamState state = StreamState::Closed;
+    platform::StandardStream which = platform::StandardStream::Input;
+    std::uint16_t used = 0;  // bytes in the buffer
+    std::uint16_t next = 0;  // input: the next byte to read
+    char buffer[kStreamBufferBytes];
+};
+
+extern TextStream StandardInput;
+extern TextStream StandardOutput;
+extern TextStream StandardError;
+
+void WriteText(TextStream& stream, std::string_view text);
+void WriteInteger(TextStream& stream, std::int64_t value);
+void WriteChar(TextStream& stream, char c);
+void EndLine(TextStream& stream);   // CR LF, then hand the buffer on
+void EndWrite(TextStream& stream);  // hand the buffer on, no line end
+
+// Standard output unless a stream is named.
+inline void WriteText(std::string_view text) { WriteText(StandardOutput, text); }
+inline void WriteInteger(std::int64_t value) { WriteInteger(StandardOutput, value); }
+inline void WriteChar(char c) { WriteChar(StandardOutput, c); }
+inline void EndLine() { EndLine(StandardOutput); }
+inline void EndWrite() { EndWrite(StandardOutput); }
+
+// The bytes up to the first CR, LF or SUB (at most 255); the end stays unread.
+ShortText ReadText(TextStream& stream = StandardInput);
+// Discards input up to and including the next line end (CR, LF or CR LF).
+void SkipLine(TextStream& stream = StandardInput);
+
+// --- block files -----------------------------------------------------------
+
+enum class FileState : std::uint8_t { Unbound, Closed, Reading, Writing, ReadWrite };
+
+struct BlockFile {
+    ShortText name;
+    FileState state = FileState::Unbound;
+    std::int32_t recordSize = 1;
+    platform::FileHandle handle = platform::kNoFile;
+};
+
+void BindFile(BlockFile& file, const ShortText& name);
+void OpenExisting(BlockFile& file, std::int32_t recordSize);
+void CreateEmpty(BlockFile& file, std::int32_t recordSize);
+void ReadBlock(BlockFile& file, void* buffer, std::uint16_t count, std::uint16_t& done);
+void WriteBlock(BlockFile& file, const void* buffer, std::uint16_t count, std::uint16_t& done);
+std::int64_t RecordCount(BlockFile& file);
+void CloseFile(BlockFile& file);
+
+// --- outputs that may replace their own input ---------------------------------
+
+// Creates the output file `name` for a tool that reads `inputName`. When both
+// reach the same file, the output is written to a temporary file in the same
+// folder instead, and the input stays as it was until FinishOutput puts the
+// complete new file in its place. An end through the run-time error report
+// before that removes the temporary file.
+void CreateOutput(BlockFile& file, const ShortText& name, const ShortText& inputName, std::int32_t recordSize);
+// Closes the output; a temporary file then takes the named file's place.
+void FinishOutput(BlockFile& file);
+// Removes an unfinished temporary output (the report does this by itself).
+void DiscardTemporaryOutput();
+
+// --- I/O errors and program end ---------------------------------------------
+
+// Ends the tool through the run-time error report when an error is pending.
+// Its location in the report is the place it was called from.
+void CheckIo();
+// Gives the pending error and clears it.
+std::uint16_t FetchIoResult();
+// Records a failure the tool detected itself, exactly as a failing
+// operation would (ignored while another error is pending).
+void RaiseIoError(std::uint16_t number);
+// The error currently pending, without taking it.
+std::uint16_t PendingIoError();
+
+void StartProgram(int argc, char** argv);
+[[noreturn]] void EndProgram(int code);
+
+// --- ticks and random numbers -------------------------------------------------
+
+std::uint32_t MillisecondTicks();
+void SeedRandom();
+std::uint32_t RandomBelow(std::uint32_t n);

@@ -1,0 +1,123 @@
+// Block files: whole records moved between a file and memory, one system
+// request per block, no buffering in between.
+#include <cstring>
+
+#include "../core.h"
+
+namespace {
+
+// A ShortText plus its terminating zero, as the system wants names.
+struct SystemName {
+    char bytes[kShortTextBytes + 1];
+};
+
+SystemName NameOf(const BlockFile& file) {
+    SystemName name;
+    std::memcpy(name.bytes, file.name.bytes, file.name.length);
+    name.bytes[file.name.length] = '\0';
+    return name;
+}
+
+bool IsOpen(const BlockFile& file) {
+    return file.state == FileState::Reading || file.state == FileState::Writing || file.state == FileState::ReadWrite;
+}
+
+void Open(BlockFile& file, std::int32_t recordSize, platform::OpenKind kind) {
+    if (PendingIoError() != 0) return;
+    if (file.state == FileState::Unbound) {
+        RaiseIoError(102);
+        return;
+    }
+    if (IsOpen(file)) {
+        platform::CloseFile(file.handle);
+        file.handle = platform::kNoFile;
+        file.state = FileState::Closed;
+    }
+    if (recordSize <= 0) {
+        RaiseIoError(2);
+        return;
+    }
+    SystemName name = NameOf(file);
+    platform::FileHandle handle = platform::kNoFile;
+    std::uint16_t error = platform::OpenFile(name.bytes, kind, &handle);
+    if (error != 0) {
+        RaiseIoError(error);
+        return;
+    }
+    file.handle = handle;
+    file.recordSize = recordSize;
+    file.state = FileState::ReadWrite;
+}
+
+}  // namespace
+
+void BindFile(BlockFile& file, const ShortText& name) {
+    file.name = name;
+    file.state = FileState::Closed;
+    file.handle = platform::kNoFile;
+}
+
+void OpenExisting(BlockFile& file, std::int32_t recordSize) { Open(file, recordSize, platform::OpenKind::Existing); }
+
+void CreateEmpty(BlockFile& file, std::int32_t recordSize) { Open(file, recordSize, platform::OpenKind::CreateEmpty); }
+
+void ReadBlock(BlockFile& file, void* buffer, std::uint16_t count, std::uint16_t& done) {
+    done = 0;
+    if (PendingIoError() != 0) return;
+    if (!IsOpen(file)) {
+        RaiseIoError(103);
+        return;
+    }
+    if (file.state == FileState::Writing) {
+        RaiseIoError(104);
+        return;
+    }
+    std::size_t bytes = static_cast<std::size_t>(count) * static_cast<std::size_t>(file.recordSize);
+    std::size_t moved = 0;
+    RaiseIoError(platform::ReadFile(file.handle, buffer, bytes, &moved));
+    done = static_cast<std::uint16_t>(moved / static_cast<std::size_t>(file.recordSize));
+}
+
+void WriteBlock(BlockFile& file, const void* buffer, std::uint16_t count, std::uint16_t& done) {
+    done = 0;
+    if (PendingIoError() != 0) return;
+    if (!IsOpen(file)) {
+        RaiseIoError(103);
+        return;
+    }
+    if (file.state == FileState::Reading) {
+        RaiseIoError(105);
+        return;
+    }
+    std::size_t bytes = static_cast<std::size_t>(count) * static_cast<std::size_t>(file.recordSize);
+    std::size_t moved = 0;
+    RaiseIoError(platform::WriteFile(file.handle, buffer, bytes, &moved));
+    done = static_cast<std::uint16_t>(moved / static_cast<std::size_t>(file.recordSize));
+}
+
+std::int64_t RecordCount(BlockFile& file) {
+    if (PendingIoError() != 0) return 0;
+    if (!IsOpen(file)) {
+        RaiseIoError(103);
+        return 0;
+    }
+    std::int64_t length = 0;
+    std::uint16_t error = platform::FileLength(file.handle, &length);
+    if (error != 0) {
+        RaiseIoError(error);
+        return 0;
+    }
+    return length / file.recordSize;
+}
+
+void CloseFile(BlockFile& file) {
+    if (PendingIoError() != 0) return;
+    if (!IsOpen(file)) {
+        RaiseIoError(103);
+        return;
+    }
+    std::uint16_t error = platform::CloseFile(file.handle);
+    file.handle = platform::kNoFile;
+    file.state = FileState::Closed;
+    RaiseIoError(error);
+}

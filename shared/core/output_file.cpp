@@ -1,0 +1,63 @@
+// An output file that may name the tool's own input. Converting a file into
+// itself must never destroy it: the new contents go to a temporary file in
+// the same folder, which takes the input's place only once it is complete.
+#include <cstdio>
+#include <cstring>
+
+#include "../core.h"
+
+namespace {
+
+// The temporary file while it is being written; removed on any end through
+// the run-time error report.
+char temporaryName[kShortTextBytes + 1];
+char finalName[kShortTextBytes + 1];
+bool temporaryPending = false;
+
+void ToSystemName(const ShortText& text, char* out) {
+    std::memcpy(out, text.bytes, text.length);
+    out[text.length] = '\0';
+}
+
+// The folder part of name with a fixed file name of ours in it.
+ShortText TemporaryBeside(const ShortText& name) {
+    std::string_view path = name.View();
+    std::size_t slash = path.find_last_of('/');
+    std::string_view folder = slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash + 1);
+    return JoinTexts({folder, "~suite-output.tmp"});
+}
+
+}  // namespace
+
+void CreateOutput(BlockFile& file, const ShortText& name, const ShortText& inputName, std::int32_t recordSize) {
+    char output[kShortTextBytes + 1];
+    char input[kShortTextBytes + 1];
+    ToSystemName(name, output);
+    ToSystemName(inputName, input);
+    if (PendingIoError() != 0 || !platform::SameFile(output, input)) {
+        BindFile(file, name);
+        CreateEmpty(file, recordSize);
+        return;
+    }
+    ShortText temporary = TemporaryBeside(name);
+    BindFile(file, temporary);
+    CreateEmpty(file, recordSize);
+    if (PendingIoError() != 0) return;
+    ToSystemName(temporary, temporaryName);
+    std::memcpy(finalName, output, sizeof finalName);
+    temporaryPending = true;
+}
+
+void FinishOutput(BlockFile& file) {
+    CloseFile(file);
+    if (!temporaryPending) return;
+    if (PendingIoError() == 0) RaiseIoError(platform::ReplaceFile(temporaryName, finalName));
+    if (PendingIoError() != 0) DiscardTemporaryOutput();
+    temporaryPending = false;
+}
+
+void DiscardTemporaryOutput() {
+    if (!temporaryPending) return;
+    platform::RemoveFile(temporaryName);
+    temporaryPending = false;
+}

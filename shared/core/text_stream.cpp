@@ -1,0 +1,123 @@
+// The three standard text streams: 256-byte buffers, CR LF line ends, output
+// handed on at the end of every statement.
+#include <cstring>
+
+#include "../core.h"
+#include "console_flavour.h"
+
+TextStream StandardInput;
+TextStream StandardOutput;
+TextStream StandardError;
+
+namespace {
+
+constexpr char kCarriageReturn = 13;
+constexpr char kLineFeed = 10;
+constexpr char kEndOfText = 26;  // SUB, Ctrl+Z
+
+// Gives true when the stream may take output; records the error otherwise.
+bool ReadyForOutput(const TextStream& stream) {
+    if (PendingIoError() != 0) return false;
+    if (stream.state == StreamState::Output) return true;
+    RaiseIoError(stream.state == StreamState::Closed ? 103 : 105);
+    return false;
+}
+
+bool ReadyForInput(const TextStream& stream) {
+    if (PendingIoError() != 0) return false;
+    if (stream.state == StreamState::Input) return true;
+    RaiseIoError(stream.state == StreamState::Closed ? 103 : 104);
+    return false;
+}
+
+void HandOn(TextStream& stream) {
+    if (stream.used == 0) return;
+    std::uint16_t error = 0;
+    if (stream.which == platform::StandardStream::Output) {
+        error = ConsoleHandOn(stream.buffer, stream.used);
+    } else {
+        std::size_t done = 0;
+        if (platform::WriteFile(platform::StandardHandle(stream.which), stream.buffer, stream.used, &done) != 0 ||
+            done != stream.used) {
+            error = 101;
+        }
+    }
+    stream.used = 0;
+    RaiseIoError(error);
+}
+
+void Append(TextStream& stream, const char* bytes, std::size_t count) {
+    while (count > 0 && PendingIoError() == 0) {
+        std::size_t room = kStreamBufferBytes - stream.used;
+        std::size_t take = count < room ? count : room;
+        std::memcpy(stream.buffer + stream.used, bytes, take);
+        stream.used = static_cast<std::uint16_t>(stream.used + take);
+        bytes += take;
+        count -= take;
+        if (stream.used == kStreamBufferBytes) HandOn(stream);
+    }
+}
+
+// Makes a byte available; false at the end of the input or on a failure.
+bool Available(TextStream& stream) {
+    if (stream.next < stream.used) return true;
+    std::size_t got = 0;
+    std::uint16_t error = ConsoleRefill(stream.buffer, kStreamBufferBytes, &got);
+    stream.used = static_cast<std::uint16_t>(got);
+    stream.next = 0;
+    if (error != 0) {
+        RaiseIoError(error);
+        stream.used = 0;
+        return false;
+    }
+    return got > 0;
+}
+
+}  // namespace
+
+void WriteText(TextStream& stream, std::string_view text) {
+    if (ReadyForOutput(stream)) Append(stream, text.data(), text.size());
+}
+
+void WriteInteger(TextStream& stream, std::int64_t value) { WriteText(stream, DecimalText(value).View()); }
+
+void WriteChar(TextStream& stream, char c) {
+    if (ReadyForOutput(stream)) Append(stream, &c, 1);
+}
+
+void EndLine(TextStream& stream) {
+    if (!ReadyForOutput(stream)) return;
+    static const char kLineEnd[2] = {kCarriageReturn, kLineFeed};
+    Append(stream, kLineEnd, 2);
+    if (PendingIoError() == 0) HandOn(stream);
+}
+
+void EndWrite(TextStream& stream) {
+    if (ReadyForOutput(stream)) HandOn(stream);
+}
+
+ShortText ReadText(TextStream& stream) {
+    ShortText text;
+    if (!ReadyForInput(stream)) return text;
+    while (text.length < kShortTextBytes && Available(stream)) {
+        char c = stream.buffer[stream.next];
+        if (c == kCarriageReturn || c == kLineFeed || c == kEndOfText) break;
+        text.bytes[text.length++] = c;
+        ++stream.next;
+    }
+    return text;
+}
+
+void SkipLine(TextStream& stream) {
+    if (!ReadyForInput(stream)) return;
+    while (Available(stream)) {
+        char c = stream.buffer[stream.next];
+        if (c == kEndOfText) return;
+        ++stream.next;
+        if (c == kLineFeed) return;
+        if (c == kCarriageReturn) {
+            if (Available(stream) && stream.buffer[stream.next] == kLineFeed) ++stream.next;
+            return;
+        }
+    }
+}

@@ -1,0 +1,79 @@
+// The one narrow interface between the suite and the operating system.
+//
+// Everything the layer needs from the system is declared here and implemented
+// once per system (posix/ now, windows/ later). Results that can fail come
+// back as the layer's own I/O error numbers (0 = none): each backend maps its
+// system's errors onto that table, so nothing above this header ever sees an
+// errno or a Win32 error code.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace platform {
+
+using FileHandle = std::intptr_t;
+inline constexpr FileHandle kNoFile = -1;
+
+enum class StandardStream { Input, Output, Error };
+
+enum class OpenKind {
+    Existing,     // the file must exist; read and write access
+    CreateEmpty,  // created, or cut to length 0 if it exists; read and write access
+};
+
+// --- process ---------------------------------------------------------------
+
+// Called once before anything else; installs the fault handlers and reads
+// what the backend needs (the arguments, the stack bounds).
+void StartProcess(int argc, char** argv);
+
+// Argument n of the command line as the system hands it over (n >= 1), or
+// the program file's path for n == 0. Gives false when there is no such
+// argument. The bytes stay valid for the whole run.
+bool Argument(int n, const char** bytes, std::size_t* length);
+
+[[noreturn]] void ExitProcess(int code);
+
+// Where a call was made from, as an offset inside the executable, so that
+// the run-time error report names the same place on every run.
+std::uint32_t CodeOffset(const void* address);
+
+// Lets the layer name a failed check in a processor-fault report: called
+// from the fault handler, so it must only use async-signal-safe means.
+using FaultReporter = void (*)(std::uint16_t number, std::uint32_t location);
+void SetFaultReporter(FaultReporter reporter);
+
+// --- files -----------------------------------------------------------------
+
+FileHandle StandardHandle(StandardStream which);
+
+std::uint16_t OpenFile(const char* name, OpenKind kind, FileHandle* handle);
+
+// One read request; an interrupted request is repeated. *done holds the
+// bytes read (0 at the end of the data).
+std::uint16_t ReadFile(FileHandle handle, void* buffer, std::size_t count, std::size_t* done);
+
+// Writes all count bytes, continuing after short writes; a system that takes
+// nothing at all is a full disk (101). *done holds the bytes written.
+std::uint16_t WriteFile(FileHandle handle, const void* buffer, std::size_t count, std::size_t* done);
+
+// Length in bytes; the file position does not move.
+std::uint16_t FileLength(FileHandle handle, std::int64_t* length);
+
+std::uint16_t CloseFile(FileHandle handle);
+
+// Puts a complete temporary file in the place of another one in a single
+// step, so that a reader sees either the old or the new file, never a part.
+std::uint16_t ReplaceFile(const char* from, const char* to);
+std::uint16_t RemoveFile(const char* name);
+
+// True when both names reach the same existing file.
+bool SameFile(const char* first, const char* second);
+
+// --- time ------------------------------------------------------------------
+
+std::uint32_t MillisecondTicks();
+void SleepMilliseconds(std::uint32_t ms);
+
+}  // namespace platform

@@ -1,0 +1,148 @@
+// The process on POSIX: arguments, end, code offsets, processor faults, time.
+#include <signal.h>
+#include <sys/resource.h>
+#include <time.h>
+#include <ucontext.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+#include "../platform.h"
+
+// The linker places this symbol at the start of the executable's image.
+extern "C" const char __ehdr_start[] __attribute__((weak));
+
+namespace platform {
+namespace {
+
+int argumentCount = 0;
+char** argumentBytes = nullptr;
+
+// Room for the program path that /proc/self/exe names.
+constexpr std::size_t kProgramPathBytes = 4096;
+char programPath[kProgramPathBytes];
+std::size_t programPathLength = 0;
+
+FaultReporter faultReporter = nullptr;
+
+// The fault handler runs on a stack of its own, so that a stack overflow can
+// still be reported. 64 KiB is far more than the report needs.
+constexpr std::size_t kFaultStackBytes = 64 * 1024;
+alignas(16) char faultStack[kFaultStackBytes];
+
+// The main stack's bounds, to tell a stack overflow from other bad accesses.
+std::uintptr_t stackTop = 0;
+std::uintptr_t stackReach = 0;
+
+// A stack limit we treat as "unlimited": no real stack is larger.
+constexpr std::uintptr_t kLargestStack = std::uintptr_t{1} << 30;
+// Faults this far below the stack limit still count as an overflow (the guard gap).
+constexpr std::uintptr_t kGuardBytes = std::uintptr_t{1} << 20;
+
+std::uint32_t FaultLocation(void* context) {
+    const auto* uc = static_cast<const ucontext_t*>(context);
+#if defined(__x86_64__)
+    return CodeOffset(reinterpret_cast<const void*>(uc->uc_mcontext.gregs[REG_RIP]));
+#elif defined(__aarch64__)
+    return CodeOffset(reinterpret_cast<const void*>(uc->uc_mcontext.pc));
+#else
+    (void)uc;
+    return 0;
+#endif
+}
+
+void OnFault(int signal, siginfo_t* info, void* context) {
+    std::uint16_t number = 216;  // access to memory that may not be accessed
+    if (signal == SIGFPE) number = 200;
+    if (signal == SIGSEGV && stackTop != 0) {
+        auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
+        if (address < stackTop && stackTop - address <= stackReach + kGuardBytes) number = 202;
+    }
+    if (faultReporter != nullptr) faultReporter(number, FaultLocation(context));
+    _exit(number);
+}
+
+void InstallFaultHandlers() {
+    stack_t alternate{};
+    alternate.ss_sp = faultStack;
+    alternate.ss_size = sizeof faultStack;
+    sigaltstack(&alternate, nullptr);
+
+    struct sigaction action{};
+    action.sa_sigaction = OnFault;
+    action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGSEGV, &action, nullptr);
+    sigaction(SIGBUS, &action, nullptr);
+    sigaction(SIGFPE, &action, nullptr);
+
+    // A reader that went away makes writes fail with an error the layer
+    // reports, instead of killing the process without a word.
+    signal(SIGPIPE, SIG_IGN);
+}
+
+}  // namespace
+
+void StartProcess(int argc, char** argv) {
+    argumentCount = argc;
+    argumentBytes = argv;
+
+    int marker = 0;
+    stackTop = reinterpret_cast<std::uintptr_t>(&marker);
+    struct rlimit limit{};
+    stackReach = kLargestStack;
+    if (getrlimit(RLIMIT_STACK, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < kLargestStack) {
+        stackReach = static_cast<std::uintptr_t>(limit.rlim_cur);
+    }
+    InstallFaultHandlers();
+}
+
+bool Argument(int n, const char** bytes, std::size_t* length) {
+    if (n == 0) {
+        if (programPathLength == 0) {
+            ssize_t got = readlink("/proc/self/exe", programPath, sizeof programPath);
+            if (got > 0) {
+                programPathLength = static_cast<std::size_t>(got);
+            } else if (argumentCount > 0) {
+                programPathLength = std::strlen(argumentBytes[0]);
+                if (programPathLength > sizeof programPath) programPathLength = sizeof programPath;
+                std::memcpy(programPath, argumentBytes[0], programPathLength);
+            }
+        }
+        *bytes = programPath;
+        *length = programPathLength;
+        return true;
+    }
+    if (n < 0 || n >= argumentCount) return false;
+    *bytes = argumentBytes[n];
+    *length = std::strlen(argumentBytes[n]);
+    return true;
+}
+
+void ExitProcess(int code) { _exit(code); }
+
+std::uint32_t CodeOffset(const void* address) {
+    auto place = reinterpret_cast<std::uintptr_t>(address);
+    auto base = reinterpret_cast<std::uintptr_t>(__ehdr_start);
+    if (base != 0 && place >= base) place -= base;
+    return static_cast<std::uint32_t>(place);
+}
+
+void SetFaultReporter(FaultReporter reporter) { faultReporter = reporter; }
+
+std::uint32_t MillisecondTicks() {
+    struct timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    std::uint64_t ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+    return static_cast<std::uint32_t>(ms);  // wraps, like the system counter it stands for
+}
+
+void SleepMilliseconds(std::uint32_t ms) {
+    struct timespec wait{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
+    while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,128 @@
+#include "system_calls.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+
+#include "../fault_injection.h"
+
+namespace platform::fault {
+namespace {
+
+struct Plan {
+    unsigned seen = 0;   // calls of this kind since the last Clear
+    unsigned first = 0;  // 0: nothing armed
+    unsigned last = 0;
+    int error = 0;
+    std::size_t takeAtMost = 0;
+};
+
+Plan plans[static_cast<int>(Call::Count)];
+
+}  // namespace
+
+void Inject(Call call, unsigned nth, int error, std::size_t takeAtMost, unsigned times) {
+    Plan& plan = plans[static_cast<int>(call)];
+    plan.first = plan.seen + nth;
+    plan.last = plan.first + times - 1;
+    plan.error = error;
+    plan.takeAtMost = takeAtMost;
+}
+
+void Clear() {
+    for (Plan& plan : plans) plan = Plan{};
+}
+
+// Counts the call; gives the plan when this call is one to disturb.
+static const Plan* Disturb(Call call) {
+    Plan& plan = plans[static_cast<int>(call)];
+    ++plan.seen;
+    if (plan.first == 0 || plan.seen < plan.first || plan.seen > plan.last) return nullptr;
+    return &plan;
+}
+
+}  // namespace platform::fault
+
+namespace platform::posix {
+
+using fault::Call;
+
+int CallOpen(const char* name, int flags, mode_t mode) {
+    if (const auto* plan = fault::Disturb(Call::Open)) {
+        errno = plan->error;
+        return -1;
+    }
+    return ::open(name, flags, mode);
+}
+
+ssize_t CallRead(int fd, void* buffer, std::size_t count) {
+    if (const auto* plan = fault::Disturb(Call::Read)) {
+        if (plan->error != 0) {
+            errno = plan->error;
+            return -1;
+        }
+        if (count > plan->takeAtMost) count = plan->takeAtMost;
+    }
+    return ::read(fd, buffer, count);
+}
+
+ssize_t CallWrite(int fd, const void* buffer, std::size_t count) {
+    if (const auto* plan = fault::Disturb(Call::Write)) {
+        if (plan->error != 0) {
+            errno = plan->error;
+            return -1;
+        }
+        if (plan->takeAtMost == 0) return 0;  // the system took nothing
+        if (count > plan->takeAtMost) count = plan->takeAtMost;
+    }
+    return ::write(fd, buffer, count);
+}
+
+int CallClose(int fd) {
+    if (const auto* plan = fault::Disturb(Call::Close)) {
+        ::close(fd);  // the handle is gone either way, as after a real failed close
+        errno = plan->error;
+        return -1;
+    }
+    return ::close(fd);
+}
+
+int CallFstat(int fd, struct stat* info) {
+    if (const auto* plan = fault::Disturb(Call::Length)) {
+        errno = plan->error;
+        return -1;
+    }
+    return ::fstat(fd, info);
+}
+
+unsigned short MapErrno(int error, Direction direction) {
+    switch (error) {
+        case 0: return 0;
+        case ENOENT: return 2;
+        case ENOTDIR:
+        case ENAMETOOLONG: return 3;
+        case EMFILE:
+        case ENFILE: return 4;
+        case EACCES:
+        case EPERM:
+        case EISDIR: return 5;
+        case EBADF: return 6;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG: return 101;
+        case EROFS: return 150;
+        case ENXIO:
+        case ENODEV:
+#ifdef ENOMEDIUM
+        case ENOMEDIUM:
+#endif
+            return 152;
+        case EIO:
+            return direction == Direction::Read ? 161 : direction == Direction::Write ? 160 : 162;
+        default: return 162;
+    }
+}
+
+}  // namespace platform::posix
