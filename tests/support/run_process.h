@@ -1,0 +1,52 @@
+// Runs a real tool process for end-to-end tests: arguments as given, bytes
+// piped to its standard input, standard output and error captured, in a
+// folder of the test's choosing.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace test_support {
+
+struct ProcessResult {
+    int exitCode = -1;    // the exit code, or -1 when a signal ended it
+    int endSignal = 0;    // the signal that ended it, or 0
+    std::string output;   // standard output
+    std::string errors;   // standard error
+};
+
+struct ProcessOptions {
+    std::filesystem::path folder;          // working folder; empty = the test's own
+    std::string input;                     // bytes for standard input (closed after them)
+    long fileSizeLimit = -1;               // RLIMIT_FSIZE for the child, -1 = unchanged
+    bool inputFromNullDevice = false;      // standard input is /dev/null instead of a pipe
+    std::filesystem::path outputFile;      // when set, standard output goes to this file
+};
+
+ProcessResult RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                         const ProcessOptions& options = {});
+
+// A fresh empty folder under the system's temporary folder, removed when the
+// object goes away.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string ReadWholeFile(const std::filesystem::path& file);
+void WriteWholeFile(const std::filesystem::path& file, const std::string& bytes);
+// Bytes that look random but are the same on every run.
+std::string PatternBytes(std::size_t count, unsigned seed = 1);
+// The directory with the built tools (set by the build).
+std::filesystem::path ToolPath(const std::string& tool);
+
+}  // namespace test_support
