@@ -12,35 +12,41 @@ namespace platform::fault {
 namespace {
 
 struct Plan {
-    unsigned seen = 0;   // calls of this kind since the last Clear
-    unsigned first = 0;  // 0: nothing armed
+    Call call = Call::Count;  // Count: the slot is free
+    unsigned first = 0;       // the calls of this kind to disturb, by number
     unsigned last = 0;
     int error = 0;
     std::size_t takeAtMost = 0;
 };
 
-Plan plans[static_cast<int>(Call::Count)];
+// A test arms a handful of faults at most.
+constexpr int kPlanSlots = 8;
+Plan plans[kPlanSlots];
+unsigned seen[static_cast<int>(Call::Count)];  // calls of each kind since the last Clear
 
 }  // namespace
 
 void Inject(Call call, unsigned nth, int error, std::size_t takeAtMost, unsigned times) {
-    Plan& plan = plans[static_cast<int>(call)];
-    plan.first = plan.seen + nth;
-    plan.last = plan.first + times - 1;
-    plan.error = error;
-    plan.takeAtMost = takeAtMost;
+    for (Plan& plan : plans) {
+        if (plan.call != Call::Count) continue;
+        unsigned counted = seen[static_cast<int>(call)];
+        plan = Plan{call, counted + nth, counted + nth + times - 1, error, takeAtMost};
+        return;
+    }
 }
 
 void Clear() {
     for (Plan& plan : plans) plan = Plan{};
+    for (unsigned& count : seen) count = 0;
 }
 
 // Counts the call; gives the plan when this call is one to disturb.
 static const Plan* Disturb(Call call) {
-    Plan& plan = plans[static_cast<int>(call)];
-    ++plan.seen;
-    if (plan.first == 0 || plan.seen < plan.first || plan.seen > plan.last) return nullptr;
-    return &plan;
+    unsigned number = ++seen[static_cast<int>(call)];
+    for (const Plan& plan : plans) {
+        if (plan.call == call && number >= plan.first && number <= plan.last) return &plan;
+    }
+    return nullptr;
 }
 
 }  // namespace platform::fault

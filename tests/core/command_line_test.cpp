@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core.h"
+
+namespace {
+
+// All arguments of a line after the program name.
+std::vector<std::string> Split(std::string_view line) {
+    std::vector<std::string> arguments;
+    ShortText argument;
+    for (int n = 1; CommandLineArgument(line, n, &argument); ++n) arguments.emplace_back(argument.View());
+    return arguments;
+}
+
+using Arguments = std::vector<std::string>;
+
+}  // namespace
+
+TEST(CommandLine, BlanksTabsAndControlBytesSeparateArguments) {
+    EXPECT_EQ(Split("prog  a\tb\x01" "c   "), (Arguments{"a", "b", "c"}));
+    EXPECT_EQ(Split("prog"), Arguments{});
+    EXPECT_EQ(Split("   "), Arguments{});
+    ShortText name;
+    ASSERT_TRUE(CommandLineArgument("  C:\\tools\\MORVANTE.EXE big.dat", 0, &name));
+    EXPECT_EQ(name.View(), "C:\\tools\\MORVANTE.EXE");
+}
+
+TEST(CommandLine, QuotesKeepBlanksAndVanish) {
+    EXPECT_EQ(Split("prog \"my file.dat\" x"), (Arguments{"my file.dat", "x"}));
+    EXPECT_EQ(Split("prog a\"b c\"d"), (Arguments{"ab cd"}));
+    EXPECT_EQ(Split("prog \"\t\""), (Arguments{"\t"}));
+}
+
+TEST(CommandLine, DoubledQuotesVanishWithoutEndingTheQuotedPart) {
+    EXPECT_EQ(Split("prog \"a\"\"b c\" d"), (Arguments{"ab c", "d"}));
+    EXPECT_EQ(Split("prog a\"\"b"), (Arguments{"ab"}));
+    EXPECT_EQ(Split("prog \"\" x"), (Arguments{"", "x"}));
+}
+
+TEST(CommandLine, AnOpenQuoteRunsToTheEndAndBackslashIsOrdinary) {
+    EXPECT_EQ(Split("prog \"a b  c"), (Arguments{"a b  c"}));
+    EXPECT_EQ(Split("prog a\\\"b c\""), (Arguments{"a\\b c"}));
+}
+
+TEST(CommandLine, ArgumentsAreCutTo255Bytes) {
+    std::string line = "prog " + std::string(300, 'x') + " y";
+    EXPECT_EQ(Split(line), (Arguments{std::string(255, 'x'), "y"}));
+}
+
+TEST(ArgumentText, TakesArgvAsGivenCutTo255) {
+    std::string longArgument(300, 'z');
+    std::string blank = "a b";
+    char program[] = "prog";
+    char* argv[] = {program, longArgument.data(), blank.data(), nullptr};
+    platform::StartProcess(3, argv);
+    EXPECT_EQ(ArgumentText(1).View(), std::string(255, 'z'));
+    EXPECT_EQ(ArgumentText(2).View(), "a b");  // never split again
+    EXPECT_TRUE(ArgumentText(3).Empty());
+    EXPECT_TRUE(ArgumentText(5).Empty());
+    EXPECT_TRUE(ArgumentText(-1).Empty());
+    EXPECT_FALSE(ArgumentText(0).Empty());
+}
