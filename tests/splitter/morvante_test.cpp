@@ -1,0 +1,230 @@
+// MORVANTE run as a real process: piped replies, captured dialogue, parts on disk.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "run_process.h"
+
+namespace fs = std::filesystem;
+using test_support::PatternBytes;
+using test_support::ProcessOptions;
+using test_support::ProcessResult;
+using test_support::ReadWholeFile;
+using test_support::RunProcess;
+using test_support::ScratchFolder;
+using test_support::WriteWholeFile;
+
+namespace {
+
+constexpr std::size_t kUnit = 1433600;
+
+const std::string kHelp =
+    "MORVANTE infile outfile size F        (the F is optional) \r\n"
+    "\r\n"
+    "(please only a few letters for outfile, like   part\r\n"
+    "and without extension, so MORVANDE can add   1.zip   to it;\r\n"
+    "and note that size 1 means 1433600 bytes (as a floppy);\r\n"
+    "also, if you want it to wait between each output give F also)\r\n"
+    "An example:  MORVANTE test.zip part 1\r\n"
+    "\r\n"
+    "In Velka: It is a good idea to type D on a line first, to load CWSDPMI.\r\n"
+    "        Type D before each run. This ensures full use of memory.\r\n"
+    "\r\n"
+    "This will gently create more files out of one file.\r\n"
+    "If you use diskettes, take care to mark the number of each on each.\r\n";
+
+class Splitter : public testing::Test {
+protected:
+    ProcessResult Run(const std::vector<std::string>& arguments, const std::string& input = "") {
+        ProcessOptions options;
+        options.folder = folder.Path();
+        options.input = input;
+        return RunProcess(test_support::ToolPath("MORVANTE"), arguments, options);
+    }
+
+    // Splits `bytes` with the given unit count and checks every part against
+    // its slice of the input; gives the number of parts.
+    std::size_t SplitAndCompare(const std::string& bytes, int units, const std::string& extra = "") {
+        WriteWholeFile(folder / "in.dat", bytes);
+        std::vector<std::string> arguments{"in.dat", "part", std::to_string(units)};
+        if (!extra.empty()) arguments.push_back(extra);
+        ProcessResult result = Run(arguments, "y\n" + std::string(extra.empty() ? "" : "\n\n\n\n\n"));
+        EXPECT_EQ(result.exitCode, 0) << result.errors;
+        std::size_t partSize = kUnit * static_cast<std::size_t>(units);
+        std::size_t parts = bytes.size() / partSize + 1;
+        for (std::size_t k = 1; k <= parts; ++k) {
+            std::string name = "part" + std::to_string(k) + ".zip";
+            EXPECT_TRUE(fs::exists(folder / name)) << name;
+            EXPECT_EQ(ReadWholeFile(folder / name), bytes.substr((k - 1) * partSize, partSize)) << name;
+        }
+        EXPECT_FALSE(fs::exists(folder / ("part" + std::to_string(parts + 1) + ".zip")));
+        return parts;
+    }
+
+    ScratchFolder folder;
+};
+
+}  // namespace
+
+TEST_F(Splitter, WithoutArgumentsPrintsTheHelpTextOnly) {
+    ProcessResult result = Run({});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.output, kHelp);
+    EXPECT_EQ(result.errors, "");
+}
+
+TEST_F(Splitter, ASizeBelowOneEndsAfterTheHelpText) {
+    WriteWholeFile(folder / "in.dat", "abc");
+    for (const char* size : {"0", "", " 1", "+1", "-5"}) {
+        ProcessResult result = Run({"in.dat", "part", size}, "y\n");
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.output, kHelp) << '"' << size << '"';
+    }
+    EXPECT_EQ(Run({"", "part", "1"}, "y\n").output, kHelp);
+    EXPECT_EQ(Run({"in.dat", "", "1"}, "y\n").output, kHelp);
+    EXPECT_FALSE(fs::exists(folder / "part1.zip"));
+}
+
+TEST_F(Splitter, TheWorkedExampleCutsThreeParts) {
+    std::string bytes = PatternBytes(3000000);
+    WriteWholeFile(folder / "big.dat", bytes);
+    ProcessResult result = Run({"big.dat", "part", "1"}, "y\r\n");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.output, kHelp +
+                                 "\r\n"
+                                 "The input file name is: big.dat\r\n"
+                                 "The output file names are: part1.zip, part2.zip  etc\r\n"
+                                 "The input file has size 3000000 bytes.\r\n"
+                                 "The output will be given in size 1433600 bytes.\r\n"
+                                 "That means that it will be divided in about 3 parts\r\n"
+                                 "\r\n"
+                                 "Is this what you intended? "
+                                 "part1.zip\r\npart2.zip\r\npart3.zip\r\n"
+                                 "You can combine these files by TOLVA Thanks\r\n"
+                                 "\r\n");
+    EXPECT_EQ(ReadWholeFile(folder / "part1.zip"), bytes.substr(0, kUnit));
+    EXPECT_EQ(ReadWholeFile(folder / "part2.zip"), bytes.substr(kUnit, kUnit));
+    EXPECT_EQ(ReadWholeFile(folder / "part3.zip"), bytes.substr(2 * kUnit));
+    EXPECT_EQ(ReadWholeFile(folder / "big.dat"), bytes);  // the input is only read
+}
+
+TEST_F(Splitter, PartsAreWholeUnitsWithAnEmptyPartAfterAnExactMultiple) {
+    EXPECT_EQ(SplitAndCompare("", 1), 1u);
+    EXPECT_EQ(fs::file_size(folder / "part1.zip"), 0u);
+    EXPECT_EQ(SplitAndCompare(PatternBytes(kUnit - 1), 1), 1u);
+    EXPECT_EQ(SplitAndCompare(PatternBytes(kUnit), 1), 2u);
+    EXPECT_EQ(fs::file_size(folder / "part2.zip"), 0u);
+    EXPECT_EQ(SplitAndCompare(PatternBytes(kUnit + 1), 1), 2u);
+    EXPECT_EQ(SplitAndCompare(PatternBytes(3000000), 2), 2u);
+    EXPECT_EQ(fs::file_size(folder / "part2.zip"), 132800u);
+}
+
+TEST_F(Splitter, OnlyYAndYesInAnyCaseAreAccepted) {
+    WriteWholeFile(folder / "in.dat", "abc");
+    for (const char* reply : {"Y\n", "yes\n", "YES\n", "Yes\r\n"}) {
+        fs::remove(folder / "part1.zip");
+        ProcessResult result = Run({"in.dat", "part", "1"}, reply);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_TRUE(fs::exists(folder / "part1.zip")) << reply;
+    }
+    fs::remove(folder / "part1.zip");
+    for (const char* reply : {"n\n", "\n", " y\n", "y \n", "ye\n", ""}) {
+        ProcessResult result = Run({"in.dat", "part", "1"}, reply);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_TRUE(result.output.ends_with("Is this what you intended? ")) << '"' << reply << '"';
+        EXPECT_FALSE(fs::exists(folder / "part1.zip")) << '"' << reply << '"';
+    }
+}
+
+TEST_F(Splitter, FloppyModePausesBeforeEveryPartIncludingAnEmptyLastOne) {
+    std::string bytes = PatternBytes(kUnit);
+    WriteWholeFile(folder / "in.dat", bytes);
+    const std::string pause = std::string(35, ' ') + "ENTER: \r\n";
+    for (const char* flag : {"F", "f"}) {
+        ProcessResult result = Run({"in.dat", "part", "1", flag}, "y\nfirst diskette\n\n");
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_NE(result.output.find("part1.zip\r\n" + pause + "part2.zip\r\n" + pause +
+                                     "You can combine these files by TOLVA Thanks\r\n"),
+                  std::string::npos)
+            << result.output;
+        EXPECT_EQ(ReadWholeFile(folder / "part1.zip"), bytes);
+        EXPECT_EQ(fs::file_size(folder / "part2.zip"), 0u);
+    }
+    for (std::vector<std::string> arguments : {std::vector<std::string>{"in.dat", "part", "1", "FF"},
+                                               {"in.dat", "part", "1", "-f"},
+                                               {"in.dat", "part", "1", "x", "F"}}) {
+        ProcessResult result = Run(arguments, "y\n");
+        EXPECT_EQ(result.output.find("ENTER: "), std::string::npos) << arguments[3];
+    }
+}
+
+TEST_F(Splitter, LargeUnitCountsAndSizesStayExact) {
+    WriteWholeFile(folder / "in.dat", "abc");
+    // 1498 and 524288 units overflow a 32-bit part size (the latter to 0).
+    ProcessResult result = Run({"in.dat", "part", "1498"}, "y\n");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_NE(result.output.find("given in size 2147532800 bytes."), std::string::npos);
+    result = Run({"in.dat", "part", "524288"}, "y\n");
+    EXPECT_EQ(result.exitCode, 0) << result.errors;
+    EXPECT_NE(result.output.find("given in size 751619276800 bytes."), std::string::npos);
+    EXPECT_EQ(ReadWholeFile(folder / "part1.zip"), "abc");
+}
+
+TEST_F(Splitter, AnInputThatCannotBeOpenedEndsWithTheReportAndCreatesNothing) {
+    const std::regex report("^Runtime error ([0-9]+) at \\$[0-9A-F]{8}\r\n  \\$[0-9A-F]{8}\r\n\r\n$");
+    struct Case {
+        std::string input;
+        int number;
+    } cases[] = {{"absent.dat", 2}, {"no-folder/in.dat", 3}, {"readonly.dat", 5}};
+    WriteWholeFile(folder / "readonly.dat", "abc");
+    chmod((folder / "readonly.dat").c_str(), 0444);
+    for (const Case& c : cases) {
+        ProcessResult result = Run({c.input, "part", "1"}, "y\n");
+        EXPECT_EQ(result.exitCode, c.number) << c.input;
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(result.errors, match, report)) << result.errors;
+        EXPECT_EQ(match[1], std::to_string(c.number));
+        EXPECT_TRUE(result.output.ends_with("The output file names are: part1.zip, part2.zip  etc\r\n"));
+        EXPECT_FALSE(fs::exists(folder / "part1.zip"));
+    }
+}
+
+TEST_F(Splitter, APartThatCannotBeCreatedEndsWithTheReport) {
+    WriteWholeFile(folder / "in.dat", "abc");
+    ProcessResult result = Run({"in.dat", "no-folder/part", "1"}, "y\n");
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_TRUE(result.errors.starts_with("Runtime error 3 at $"));
+    EXPECT_TRUE(result.output.ends_with("no-folder/part1.zip\r\n"));
+}
+
+TEST_F(Splitter, AFullDiskEndsWith101AndKeepsWhatWasWritten) {
+    std::string bytes = PatternBytes(3 * kUnit);
+    WriteWholeFile(folder / "in.dat", bytes);
+    ProcessOptions options;
+    options.folder = folder.Path();
+    options.input = "y\n";
+    options.fileSizeLimit = static_cast<long>(kUnit + 1000);  // no file may grow past this
+    ProcessResult result = RunProcess(test_support::ToolPath("MORVANTE"), {"in.dat", "big", "2"}, options);
+    EXPECT_EQ(result.exitCode, 101);
+    EXPECT_TRUE(result.errors.starts_with("Runtime error 101 at $")) << result.errors;
+    EXPECT_EQ(ReadWholeFile(folder / "big1.zip"), bytes.substr(0, kUnit + 1000));
+    EXPECT_FALSE(fs::exists(folder / "big2.zip"));
+    EXPECT_EQ(result.output.find("You can combine"), std::string::npos);
+}
+
+TEST_F(Splitter, APartNameThatWouldLoseItsNumberEndsWithReport3) {
+    fs::create_directory(folder / "d");
+    // "d/" plus 252 letters: part 1 is the base and "1" (".zip" is cut off),
+    // and part 10 would get that same name.
+    std::string base = "d/" + std::string(252, 'b');
+    std::string bytes = PatternBytes(9 * kUnit + 5);
+    WriteWholeFile(folder / "in.dat", bytes);
+    ProcessResult result = Run({"in.dat", base, "1"}, "y\n");
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_TRUE(result.errors.starts_with("Runtime error 3 at $"));
+    EXPECT_TRUE(result.output.ends_with(base + "1\r\n" /* part 10's cut name */));
+    EXPECT_EQ(ReadWholeFile(folder / (base + "1")), bytes.substr(0, kUnit));  // part 1 untouched
+    EXPECT_EQ(ReadWholeFile(folder / (base + "9")), bytes.substr(8 * kUnit, kUnit));
+}
