@@ -19,12 +19,15 @@ void ToSystemName(const ShortText& text, char* out) {
     out[text.length] = '\0';
 }
 
-// The folder part of name with a fixed file name of ours in it.
+// The folder part of name with a file name of ours in it. The name carries
+// the process number: tools converting other files in place in the same
+// folder at the same time must not share one temporary file.
 ShortText TemporaryBeside(const ShortText& name) {
     std::string_view path = name.View();
     std::size_t slash = path.find_last_of('/');
     std::string_view folder = slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash + 1);
-    return JoinTexts({folder, "~suite-output.tmp"});
+    ShortText process = DecimalText(platform::ProcessId());
+    return JoinTexts({folder, "~suite-output-", process.View(), ".tmp"});
 }
 
 }  // namespace

@@ -35,6 +35,9 @@ bool Argument(int n, const char** bytes, std::size_t* length);
 
 [[noreturn]] void ExitProcess(int code);
 
+// This process's number, unique among the processes running at the same time.
+std::uint32_t ProcessId();
+
 // Where a call was made from, as an offset inside the executable, so that
 // the run-time error report names the same place on every run.
 std::uint32_t CodeOffset(const void* address);
@@ -65,6 +68,7 @@ std::uint16_t CloseFile(FileHandle handle);
 
 // Puts a complete temporary file in the place of another one in a single
 // step, so that a reader sees either the old or the new file, never a part.
+// The file keeps the permissions of the one it replaces.
 std::uint16_t ReplaceFile(const char* from, const char* to);
 std::uint16_t RemoveFile(const char* name);
 

@@ -122,6 +122,11 @@ std::uint16_t CloseFile(FileHandle handle) {
 }
 
 std::uint16_t ReplaceFile(const char* from, const char* to) {
+    // A private file must not become readable by others by being replaced.
+    struct stat replaced;
+    if (::stat(to, &replaced) == 0 && ::chmod(from, replaced.st_mode & 0777) != 0) {
+        return MapErrno(errno, Direction::Other);
+    }
     if (std::rename(from, to) != 0) return MapErrno(errno, Direction::Other);
     return 0;
 }

@@ -123,6 +123,8 @@ bool Argument(int n, const char** bytes, std::size_t* length) {
 
 void ExitProcess(int code) { _exit(code); }
 
+std::uint32_t ProcessId() { return static_cast<std::uint32_t>(getpid()); }
+
 std::uint32_t CodeOffset(const void* address) {
     auto place = reinterpret_cast<std::uintptr_t>(address);
     auto base = reinterpret_cast<std::uintptr_t>(__ehdr_start);
