@@ -1,0 +1,53 @@
+// The two palette rules on single entries and on a whole buffer.
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "print_image.h"
+
+namespace {
+
+using Entry = std::array<int, 4>;  // blue, green, red, reserved
+
+void Put(int n, Entry entry) {
+    for (int k = 0; k < 4; ++k) imageBuffer[54 + 4 * n + k] = static_cast<std::uint8_t>(entry[k]);
+}
+
+Entry Get(int n) {
+    Entry entry;
+    for (int k = 0; k < 4; ++k) entry[k] = imageBuffer[54 + 4 * n + k];
+    return entry;
+}
+
+Entry Converted(Entry entry, PaletteRule rule, int n = 0) {
+    Put(n, entry);
+    ConvertPalette(rule);
+    return Get(n);
+}
+
+}  // namespace
+
+TEST(PaletteRule, AnEntryBecomesTheGreyOfItsGreenOrOfItsComplement) {
+    EXPECT_EQ(Converted({10, 200, 30, 7}, PaletteRule::Straight), (Entry{200, 200, 200, 7}));
+    EXPECT_EQ(Converted({10, 200, 30, 7}, PaletteRule::Inverted), (Entry{55, 55, 55, 7}));
+    EXPECT_EQ(Converted({90, 0, 250, 1}, PaletteRule::Straight, 17), (Entry{0, 0, 0, 1}));
+    EXPECT_EQ(Converted({90, 0, 250, 1}, PaletteRule::Inverted, 17), (Entry{255, 255, 255, 1}));
+    EXPECT_EQ(Converted({3, 255, 4, 255}, PaletteRule::Straight, 255), (Entry{255, 255, 255, 255}));
+    EXPECT_EQ(Converted({3, 255, 4, 255}, PaletteRule::Inverted, 255), (Entry{0, 0, 0, 255}));
+}
+
+TEST(PaletteRule, AllEntriesAndNothingButThePaletteAreRewritten) {
+    constexpr int kChecked = 3000;
+    std::uint8_t before[kChecked];
+    for (int i = 0; i < kChecked; ++i) before[i] = imageBuffer[i] = static_cast<std::uint8_t>(i * 7 + i / 5);
+    ConvertPalette(PaletteRule::Inverted);
+    for (int i = 0; i < kChecked; ++i) {
+        if (i < 54 || i >= 1078) {
+            ASSERT_EQ(imageBuffer[i], before[i]) << "offset " << i;
+        } else {
+            int entry = (i - 54) / 4 * 4 + 54;
+            int expected = (i - 54) % 4 == 3 ? before[i] : 255 - before[entry + 1];
+            ASSERT_EQ(imageBuffer[i], expected) << "offset " << i;
+        }
+    }
+}

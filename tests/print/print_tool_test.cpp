@@ -1,0 +1,192 @@
+// DUSKAR and DUSKARI run as real processes: files in, files out, exit codes.
+// Their messages are drawn on the console only, so they are checked on a
+// terminal elsewhere; here standard output is a pipe.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "capture_images.h"
+#include "run_process.h"
+
+namespace fs = std::filesystem;
+using print_test::CaptureImage;
+using print_test::Printed;
+using test_support::PatternBytes;
+using test_support::ProcessOptions;
+using test_support::ProcessResult;
+using test_support::ReadWholeFile;
+using test_support::WriteWholeFile;
+
+namespace {
+
+constexpr bool kInverting[] = {false, true};
+const char* ToolName(bool inverted) { return inverted ? "DUSKARI" : "DUSKAR"; }
+
+class PrintConverter : public testing::Test {
+protected:
+    ProcessResult Run(bool inverted, const std::vector<std::string>& arguments, long fileSizeLimit = -1) {
+        ProcessOptions options;
+        options.folder = folder.Path();
+        options.fileSizeLimit = fileSizeLimit;
+        return RunProcess(test_support::ToolPath(ToolName(inverted)), arguments, options);
+    }
+
+    // Converts `input` from in.bmp to out.bmp and checks a quiet success.
+    std::string Convert(bool inverted, const std::string& input) {
+        WriteWholeFile(folder / "in.bmp", input);
+        ProcessResult result = Run(inverted, {"in.bmp", "out.bmp"});
+        EXPECT_EQ(result.exitCode, 0) << result.errors;
+        EXPECT_EQ(result.errors, "");
+        return ReadWholeFile(folder / "out.bmp");
+    }
+
+    std::vector<std::string> FolderContents() {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder.Path())) names.push_back(entry.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    void ExpectReport(const ProcessResult& result, int number) {
+        EXPECT_EQ(result.exitCode, number);
+        EXPECT_TRUE(result.errors.starts_with("Runtime error " + std::to_string(number) + " at $")) << result.errors;
+    }
+
+    test_support::ScratchFolder folder;
+};
+
+}  // namespace
+
+TEST_F(PrintConverter, ACaptureImageKeepsEveryByteButThePalette) {
+    std::string input = CaptureImage();
+    for (bool inverted : kInverting) {
+        std::string output = Convert(inverted, input);
+        ASSERT_EQ(output.size(), input.size());
+        EXPECT_TRUE(output == Printed(input, inverted)) << ToolName(inverted);
+        EXPECT_EQ(output.compare(0, 54, input, 0, 54), 0);
+        EXPECT_EQ(output.compare(1078, std::string::npos, input, 1078), 0);
+        EXPECT_EQ(ReadWholeFile(folder / "in.bmp"), input);
+    }
+}
+
+TEST_F(PrintConverter, InvertingAStraightResultEqualsInvertingTheOriginal) {
+    std::string input = CaptureImage(7);
+    std::string straight = Convert(false, input);
+    EXPECT_TRUE(Convert(true, straight) == Convert(true, input));
+}
+
+TEST_F(PrintConverter, InputsOfAnyLengthUpToTheLimitAreConverted) {
+    // 55 ends with the blue byte of the first entry, 57 with its red byte.
+    for (std::size_t length : {1u, 54u, 55u, 57u, 600u, 1077u, 1078u, 32768u, 32769u, 5373952u}) {
+        std::string input = PatternBytes(length, static_cast<unsigned>(length));
+        for (bool inverted : kInverting) {
+            EXPECT_TRUE(Convert(inverted, input) == Printed(input, inverted)) << length << ' ' << ToolName(inverted);
+        }
+    }
+}
+
+TEST_F(PrintConverter, AnInputAboveTheLimitCreatesNoOutput) {
+    WriteWholeFile(folder / "in.bmp", PatternBytes(5373953));
+    for (bool inverted : kInverting) {
+        ProcessResult result = Run(inverted, {"in.bmp", "out.bmp"});
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.errors, "");
+        EXPECT_FALSE(fs::exists(folder / "out.bmp"));
+    }
+}
+
+TEST_F(PrintConverter, AnEmptyInputGivesAnEmptyOutput) {
+    for (bool inverted : kInverting) {
+        fs::remove(folder / "out.bmp");
+        EXPECT_EQ(Convert(inverted, ""), "");
+        EXPECT_TRUE(fs::exists(folder / "out.bmp"));
+    }
+}
+
+TEST_F(PrintConverter, MissingArgumentsOrAnInputThatCannotBeOpenedTouchNoFile) {
+    WriteWholeFile(folder / "readonly.bmp", CaptureImage());
+    chmod((folder / "readonly.bmp").c_str(), 0444);
+    fs::create_directory(folder / "folder.bmp");
+    const std::vector<std::vector<std::string>> runs = {
+        {}, {"readonly.bmp"}, {"", "out.bmp"}, {"readonly.bmp", ""},
+        {"absent.bmp", "out.bmp"}, {"no-folder/in.bmp", "out.bmp"}, {"readonly.bmp", "out.bmp"},
+        {"folder.bmp", "out.bmp"}};
+    for (bool inverted : kInverting) {
+        for (const auto& arguments : runs) {
+            ProcessResult result = Run(inverted, arguments);
+            EXPECT_EQ(result.exitCode, 0) << result.errors;
+            EXPECT_EQ(result.errors, "");
+        }
+    }
+    EXPECT_EQ(FolderContents(), (std::vector<std::string>{"folder.bmp", "readonly.bmp"}));
+    EXPECT_EQ(ReadWholeFile(folder / "readonly.bmp"), CaptureImage());
+}
+
+TEST_F(PrintConverter, OutputsThatCannotBeCreatedOrWrittenEndWithTheReport) {
+    WriteWholeFile(folder / "in.bmp", CaptureImage());
+    for (bool inverted : kInverting) {
+        ExpectReport(Run(inverted, {"in.bmp", "no-folder/out.bmp"}), 3);
+        ExpectReport(Run(inverted, {"in.bmp", "/dev/full"}), 101);
+        ExpectReport(Run(inverted, {"in.bmp", "out.bmp"}, 100000), 101);
+        EXPECT_EQ(fs::file_size(folder / "out.bmp"), 100000u);  // what the system took before the failure
+    }
+}
+
+TEST_F(PrintConverter, ALongerExistingOutputIsCutToTheNewLength) {
+    std::string input = CaptureImage();
+    WriteWholeFile(folder / "out.bmp", PatternBytes(2000000, 9));
+    EXPECT_TRUE(Convert(true, input) == Printed(input, true));
+}
+
+TEST_F(PrintConverter, ConvertingInPlaceReplacesTheInputOnlyWhenComplete) {
+    std::string input = CaptureImage(3);
+    WriteWholeFile(folder / "image.bmp", input);
+    chmod((folder / "image.bmp").c_str(), 0600);
+    // A failed write leaves the input as it was and no temporary file.
+    ExpectReport(Run(false, {"image.bmp", "image.bmp"}, 100000), 101);
+    EXPECT_TRUE(ReadWholeFile(folder / "image.bmp") == input);
+    EXPECT_EQ(FolderContents(), std::vector<std::string>{"image.bmp"});
+
+    ProcessResult result = Run(false, {"image.bmp", "./image.bmp"});
+    EXPECT_EQ(result.exitCode, 0) << result.errors;
+    EXPECT_TRUE(ReadWholeFile(folder / "image.bmp") == Printed(input, false));
+    EXPECT_EQ(FolderContents(), std::vector<std::string>{"image.bmp"});
+    struct stat info;
+    ASSERT_EQ(stat((folder / "image.bmp").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST_F(PrintConverter, SimultaneousInPlaceConversionsInOneFolderKeepTheirOwnImages) {
+    constexpr int kFiles = 6;
+    const std::string names[kFiles] = {"q0", "q1", "q2", "q3", "q4", "q5"};
+    std::string command = "cd " + folder.Path().string() + " && (";
+    for (int i = 0; i < kFiles; ++i) {
+        WriteWholeFile(folder / names[i], CaptureImage(100 + i));
+        command.append(test_support::ToolPath("DUSKARI").string()).append(2, ' ');
+        command.append(names[i]).append(1, ' ').append(names[i]).append(" & ");
+    }
+    ASSERT_EQ(std::system(command.append("wait) 2>/dev/null").c_str()), 0);
+    for (int i = 0; i < kFiles; ++i) {
+        EXPECT_TRUE(ReadWholeFile(folder / names[i]) == Printed(CaptureImage(100 + i), true)) << names[i];
+    }
+    EXPECT_EQ(FolderContents().size(), static_cast<std::size_t>(kFiles));
+}
+
+TEST_F(PrintConverter, NamesTooLongToHoldAreRefusedRatherThanCut) {
+    // The first 255 bytes of the long name reach another file, which the
+    // tools must neither read nor replace.
+    const std::string cutName = std::string(200, 'd') + "/" + std::string(54, 'a');
+    const std::string longName = cutName + std::string(45, 'b');
+    fs::create_directory(folder / std::string(200, 'd'));
+    WriteWholeFile(folder / cutName, CaptureImage());
+    WriteWholeFile(folder / "in.bmp", CaptureImage(2));
+    for (bool inverted : kInverting) {
+        EXPECT_EQ(Run(inverted, {longName, "out.bmp"}).exitCode, 0);
+        EXPECT_FALSE(fs::exists(folder / "out.bmp"));
+        ExpectReport(Run(inverted, {"in.bmp", longName}), 3);
+        EXPECT_FALSE(fs::exists(folder / longName));
+        EXPECT_EQ(ReadWholeFile(folder / cutName), CaptureImage());
+    }
+}
