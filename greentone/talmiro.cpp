@@ -1,0 +1,170 @@
+// TALMIROX3, TALMIRO3 and TALMIROX: turn a 500x500 24-bit BMP into a 500x500
+// 8-bit greentone BMP whose header and palette come from talmiro.dat in the
+// current folder. One driver, built once per row of the variant table; a run
+// that goes well prints nothing, so the tools suit batch conversion.
+#include <cstring>
+
+#include "core.h"
+#include "formats.h"
+#include "mapping.h"
+#include "variants.h"
+
+#ifndef GREENTONE_VARIANT_ROW
+#error "GREENTONE_VARIANT_ROW must select a row of the variant table"
+#endif
+
+namespace {
+
+constexpr Variant kVariant = kVariants[GREENTONE_VARIANT_ROW];
+
+// Large enough for an input of either header kind together with the two
+// blocks that loading copies past its end.
+constexpr std::int32_t kImageBufferBytes = 850000;
+// Every block read and written passes through one buffer of this size.
+constexpr std::uint16_t kImageBlockBytes = 32768;
+static_assert(kVariant.expectedInputSize + 2 * kImageBlockBytes <= kImageBufferBytes);
+
+// The palette file is looked for by its bare name, so in the current folder.
+constexpr std::string_view kPaletteFileName = "talmiro.dat";
+
+std::uint8_t inputImage[kImageBufferBytes];
+std::uint8_t outputImage[kImageBufferBytes];  // the palette file, then the indexes after its header block
+std::uint8_t transferBlock[kImageBlockBytes];  // never cleared between blocks
+
+ShortText inputName;
+ShortText outputName;
+BlockFile sourceFile;  // the palette file first, then the input
+BlockFile outputFile;
+
+std::int32_t totalRead = 0;         // bytes delivered by the reads of the file being loaded
+std::uint16_t lastReadCount = 0;
+std::uint16_t lastWriteCount = 0;
+std::int32_t fillPosition = 0;      // where the next loaded block goes
+
+void Line(std::string_view text) {
+    WriteText(text);
+    CheckIo();
+    EndLine();
+    CheckIo();
+}
+
+void EmptyLine() {
+    EndLine();
+    CheckIo();
+}
+
+// Every help line is padded with blanks to the same width.
+constexpr std::size_t kHelpLineWidth = 65;
+
+void HelpLine(std::string_view text) {
+    Line(JoinTexts({text, Blanks(static_cast<int>(kHelpLineWidth - text.size())).View()}).View());
+}
+
+void PrintHelp() {
+    HelpLine("TALMIRO and TALMIRO3 transforms 500x500 24-bit .bmp into the");
+    HelpLine("pure classical standard indexed greentone 500x500 BMP. To prepare");
+    HelpLine("such an image, select \"No compression\" and \"No color space info\".");
+    HelpLine("If there is \"color space info\", use TALMIROX and TALMIRO3X.");
+    HelpLine("For high-contrasting images, ..TALMIRO..3.. may be preferable.");
+    HelpLine("Required input file size TALMIRO  and TALMIRO3 : 750054 bytes.");
+    HelpLine("         input file size TALMIROX and TALMIROX3: 750138 bytes.");
+    HelpLine("This program works fast when input is prepared right, and can be");
+    HelpLine("used for automatic batch conversion purposes with ORVIK.");
+    HelpLine("It will also input palette from a file called \"talmiro.dat\".");
+    HelpLine("Part of the floppy suite, written and kept by its own team.");
+    HelpLine(JoinTexts({"*****************Usage       ", kVariant.usageName, " infile.bmp outfile.bmp"}).View());
+    HelpLine("***********where infile.bmp must exist already, and outfile.bmp");
+    HelpLine("********will be created, if you want to run this program.");
+    HelpLine(kVariant.overwriteLine);
+}
+
+// Reads the open source file into buffer from its first byte on, one block
+// at a time, and closes it. Each block is copied whole, also after a short
+// read, so past the file's end the buffer holds what the block held before.
+// The copies stop at the buffer's end: the rest of an over-long file is not
+// read, and the total read then already exceeds every expected size.
+void LoadFile(std::uint8_t* buffer) {
+    totalRead = 0;
+    lastReadCount = 0;
+    lastWriteCount = 0;
+    fillPosition = 0;
+    do {
+        ReadBlock(sourceFile, transferBlock, kImageBlockBytes, lastReadCount);
+        CheckIo();
+        std::int32_t room = kImageBufferBytes - fillPosition;
+        std::int32_t copied = room < kImageBlockBytes ? room : kImageBlockBytes;
+        std::memcpy(buffer + fillPosition, transferBlock, static_cast<std::size_t>(copied));
+        fillPosition += copied;
+        totalRead += lastReadCount;
+    } while (lastReadCount != 0 && fillPosition < kImageBufferBytes);
+    CloseFile(sourceFile);
+    CheckIo();
+}
+
+void LoadPalette() { LoadFile(outputImage); }
+
+void LoadImage() { LoadFile(inputImage); }
+
+void StoreImage() {
+    std::int32_t bytesLeft = kOutputBytes;
+    std::int32_t drainPosition = 0;
+    while (bytesLeft > 0) {
+        std::int32_t blockCount = bytesLeft < kImageBlockBytes ? bytesLeft : kImageBlockBytes;
+        std::memcpy(transferBlock, outputImage + drainPosition, static_cast<std::size_t>(blockCount));
+        drainPosition += blockCount;
+        bytesLeft -= blockCount;
+        WriteBlock(outputFile, transferBlock, static_cast<std::uint16_t>(blockCount), lastWriteCount);
+        CheckIo();
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    StartProgram(argc, argv);
+    inputName = ArgumentText(1);
+    outputName = ArgumentText(2);
+    if (inputName.Empty() || outputName.Empty()) {
+        PrintHelp();
+        EndProgram(0);
+    }
+
+    BindFile(sourceFile, CopyText(kPaletteFileName));
+    OpenExisting(sourceFile, 1);
+    if (FetchIoResult() != 0) {
+        EmptyLine();
+        Line("    *********************pls be sure talmiro.dat");
+        Line("    *********************is in same folder.");
+        Line("    *********************this contains 'palette'.");
+        EndProgram(0);
+    }
+    LoadPalette();
+
+    BindFile(sourceFile, inputName);
+    OpenExisting(sourceFile, 1);
+    if (FetchIoResult() != 0) {
+        EmptyLine();
+        Line("    *********************Pls check the input filename.");
+        EndProgram(0);
+    }
+    LoadImage();
+
+    MapPixels<kVariant.mapping>(inputImage, outputImage, kVariant.pixelDataOffset, kVariant.expectedInputSize);
+
+    // An output that names the input itself is written beside it and takes
+    // its place only when complete, so a failed write leaves the input as it was.
+    CreateOutput(outputFile, outputName, inputName, 1);
+    CheckIo();
+    StoreImage();
+    // A failed close is reported: after it the output may be incomplete,
+    // or, when it was to replace the input, not there at all.
+    FinishOutput(outputFile);
+    CheckIo();
+
+    // Made after the output is written: a wrong-size input still gives a
+    // complete image, followed by this message.
+    if (totalRead != kVariant.expectedInputSize || lastWriteCount == 0) {
+        Line("..............pls chk files and filenames");
+    }
+    EndProgram(0);
+}

@@ -1,0 +1,125 @@
+// MapPixels with both mappings, on buffers laid out as the converters use them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "formats.h"
+#include "mapping.h"
+
+namespace {
+
+struct Worked {
+    int blue, green, red;
+    int highContrast, plain;
+};
+
+// Channel values as stored (blue, green, red) and the indexes each mapping gives.
+const Worked kWorkedValues[] = {
+    {0, 0, 0, 0, 0},          {255, 255, 255, 254, 249}, {254, 254, 254, 254, 248}, {128, 128, 128, 128, 125},
+    {100, 100, 100, 100, 98}, {255, 0, 0, 85, 140},      {0, 255, 0, 85, 249},      {0, 0, 255, 85, 198},
+    {200, 120, 255, 191, 117}, {200, 50, 255, 168, 198}, {1, 2, 3, 2, 1},
+};
+
+// Buffers of the converters' size, the input holding the given triples from
+// the pixel data offset on; everything else of both is a marker byte.
+constexpr std::uint8_t kMarker = 0xA5;
+constexpr std::size_t kBufferBytes = 850000;
+
+struct Buffers {
+    std::vector<std::uint8_t> input = std::vector<std::uint8_t>(kBufferBytes, kMarker);
+    std::vector<std::uint8_t> output = std::vector<std::uint8_t>(kBufferBytes, kMarker);
+};
+
+Buffers WithTriples(std::int32_t pixelDataOffset, const std::vector<std::array<int, 3>>& triples) {
+    Buffers buffers;
+    std::size_t at = static_cast<std::size_t>(pixelDataOffset);
+    for (const auto& triple : triples) {
+        for (int channel : triple) buffers.input[at++] = static_cast<std::uint8_t>(channel);
+    }
+    return buffers;
+}
+
+template <Mapping mapping>
+std::vector<int> MapWorkedValues(std::int32_t pixelDataOffset, std::int32_t expectedInputSize) {
+    std::vector<std::array<int, 3>> triples;
+    for (const Worked& worked : kWorkedValues) triples.push_back({worked.blue, worked.green, worked.red});
+    Buffers buffers = WithTriples(pixelDataOffset, triples);
+    MapPixels<mapping>(buffers.input.data(), buffers.output.data(), pixelDataOffset, expectedInputSize);
+    std::vector<int> indexes;
+    for (std::size_t k = 0; k < triples.size(); ++k) indexes.push_back(buffers.output[1078 + k]);
+    return indexes;
+}
+
+TEST(MapPixels, GivesTheWorkedValuesWithBothHeaderKinds) {
+    for (auto [offset, size] : {std::pair{54, 750054}, std::pair{138, 750138}}) {
+        std::vector<int> highContrast = MapWorkedValues<Mapping::HighContrast>(offset, size);
+        std::vector<int> plain = MapWorkedValues<Mapping::Plain>(offset, size);
+        for (std::size_t k = 0; k < std::size(kWorkedValues); ++k) {
+            const Worked& worked = kWorkedValues[k];
+            SCOPED_TRACE(testing::Message() << "offset " << offset << ", B G R " << worked.blue << " "
+                                            << worked.green << " " << worked.red);
+            EXPECT_EQ(highContrast[k], worked.highContrast);
+            EXPECT_EQ(plain[k], worked.plain);
+        }
+    }
+}
+
+TEST(MapPixels, HighContrastGivesTheTopIndexToTheFourBrightestSums) {
+    // Sums 761 to 765, then 3 (mean 1) and 2 (mean 0, truncated).
+    Buffers buffers = WithTriples(138, {{255, 255, 251}, {255, 255, 252}, {255, 254, 254}, {255, 255, 254},
+                                        {255, 255, 255}, {1, 1, 1}, {0, 1, 1}});
+    MapPixels<Mapping::HighContrast>(buffers.input.data(), buffers.output.data(), 138, 750138);
+    const int expected[] = {253, 254, 254, 254, 254, 1, 0};
+    for (std::size_t k = 0; k < std::size(expected); ++k) EXPECT_EQ(buffers.output[1078 + k], expected[k]) << k;
+}
+
+TEST(MapPixels, PlainTakesGreenBeforeRedAndReplacesOnlyOnStrictlyGreater) {
+    Buffers buffers = WithTriples(54, {
+                                          {200, 120, 255},  // green 117 beats blue 110; red 198 is not looked at
+                                          {200, 112, 255},  // green 109 loses to blue 110; red 198 wins
+                                          {100, 56, 0},     // green 54 below blue 55, red 0: blue stays
+                                          {100, 57, 71},    // green 55 equals blue 55, red 55 too: blue stays
+                                          {2, 1, 2},        // 1, 0, 1: red equals blue, blue stays
+                                      });
+    MapPixels<Mapping::Plain>(buffers.input.data(), buffers.output.data(), 54, 750054);
+    const int expected[] = {117, 198, 55, 55, 1};
+    for (std::size_t k = 0; k < std::size(expected); ++k) EXPECT_EQ(buffers.output[1078 + k], expected[k]) << k;
+}
+
+TEST(MapPixels, WritesTheWholePixelAreaAndNothingElse) {
+    for (auto [offset, size] : {std::pair{54, 750054}, std::pair{138, 750138}}) {
+        Buffers buffers;  // every input triple is the marker, whose mean is 165
+        // The last triple read ends at the last byte of an input of the expected size.
+        buffers.input[static_cast<std::size_t>(size) - 3] = 255;
+        buffers.input[static_cast<std::size_t>(size) - 2] = 255;
+        buffers.input[static_cast<std::size_t>(size) - 1] = 255;
+        // Bytes from the expected size on must not be read.
+        for (std::size_t at = static_cast<std::size_t>(size); at < kBufferBytes; ++at) buffers.input[at] = 0;
+        MapPixels<Mapping::HighContrast>(buffers.input.data(), buffers.output.data(), offset, size);
+        for (std::size_t at = 0; at < 1078; ++at) ASSERT_EQ(buffers.output[at], kMarker) << "header byte " << at;
+        for (std::size_t at = 1078; at < 251077; ++at) ASSERT_EQ(buffers.output[at], 165) << "pixel byte " << at;
+        EXPECT_EQ(buffers.output[251077], 254);
+        for (std::size_t at = 251078; at < kBufferBytes; ++at) ASSERT_EQ(buffers.output[at], kMarker) << at;
+    }
+}
+
+TEST(MapPixels, IndexRangesOverEveryColour) {
+    int highestHighContrast = 0, highestPlain = 0;
+    for (int blue = 0; blue < 256; ++blue) {
+        for (int green = 0; green < 256; ++green) {
+            for (int red = 0; red < 256; ++red) {
+                auto b = static_cast<std::uint8_t>(blue), g = static_cast<std::uint8_t>(green),
+                     r = static_cast<std::uint8_t>(red);
+                highestHighContrast = std::max<int>(highestHighContrast, HighContrastIndex(b, g, r));
+                highestPlain = std::max<int>(highestPlain, PlainIndex(b, g, r));
+            }
+        }
+    }
+    EXPECT_EQ(highestHighContrast, 254);
+    EXPECT_EQ(highestPlain, 249);
+}
+
+}  // namespace
