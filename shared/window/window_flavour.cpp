@@ -1,21 +1,46 @@
-// The window console flavour (being filled in): for now standard output and
-// input are passed through as plain streams.
+// The window console flavour of the core: standard output is drawn into the
+// window, standard input comes from the line editor.
+#include <cstdlib>
+
 #include "../core.h"
 #include "../core/console_flavour.h"
+#include "../platform/console_device.h"
+#include "../window.h"
+#include "window_console.h"
 
-void ConsoleStart() {}
+namespace {
 
-void ConsoleEnd() {}
+// A tool that returns from its main procedure ends through exit(), which
+// runs this; EndProgram and the report call ConsoleEnd themselves.
+void EndAtExit() { ConsoleEnd(); }
 
-std::uint16_t ConsoleHandOn(const char* bytes, std::size_t count) {
-    std::size_t done = 0;
-    if (platform::WriteFile(platform::StandardHandle(platform::StandardStream::Output), bytes, count, &done) != 0 ||
-        done != count) {
-        return 101;
+}  // namespace
+
+void ConsoleStart() {
+    static bool endRegistered = false;
+    window::ResetDrawing();
+    window::ResetKeys();
+    platform::console::StartDevice();
+    if (!endRegistered) {
+        endRegistered = true;
+        std::atexit(EndAtExit);
     }
+}
+
+void ConsoleEnd() { platform::console::EndDevice(); }
+
+// Drawing never fails: without a screen the text goes nowhere.
+std::uint16_t ConsoleHandOn(const char* bytes, std::size_t count) {
+    window::Draw(bytes, count);
     return 0;
 }
 
 std::uint16_t ConsoleRefill(char* buffer, std::size_t capacity, std::size_t* got) {
-    return platform::ReadFile(platform::StandardHandle(platform::StandardStream::Input), buffer, capacity, got);
+    return window::EditLine(buffer, capacity, got);
 }
+
+void StartTone(std::uint16_t hz) { platform::console::StartTone(hz); }
+
+void StopTone() { platform::console::StopTone(); }
+
+void Pause(std::uint16_t ms) { platform::SleepMilliseconds(ms); }

@@ -1,0 +1,20 @@
+// What the parts of the terminal backend need from one another.
+#pragma once
+
+namespace platform::terminal {
+
+// True while the keyboard is switched to single keys without echo.
+bool KeysWithoutEcho();
+
+// True when standard input and output are the same terminal, so that the
+// answer to a query written to the screen comes back on the keyboard.
+bool KeyboardAnswersScreen();
+
+// Waits up to waitMs for the answer to a cursor-position query, keeping any
+// keys typed meanwhile for later. Gives the 1-based row and column.
+bool ReadCursorReport(int waitMs, int* row, int* column);
+
+// Silences a sounding tone; safe in a signal handler.
+void SilenceTone();
+
+}  // namespace platform::terminal

@@ -1,0 +1,271 @@
+// The terminal's keyboard: single keys without echo while the tool runs,
+// the modes as they were found on every end, and keys decoded from what the
+// terminal sends. When standard input is not a terminal its bytes are the
+// typed keys.
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "../../console_device.h"
+#include "../../platform.h"
+#include "key_decoder.h"
+#include "terminal.h"
+
+namespace platform {
+namespace {
+
+constexpr int kKeyboard = STDIN_FILENO;
+constexpr int kScreen = STDOUT_FILENO;
+
+// A terminal sends the bytes of one key together: an Esc that nothing has
+// followed for this long was the Esc key itself.
+constexpr std::uint32_t kLoneEscapeMs = 30;
+
+// Keys typed ahead and the bytes of sequences still being decoded; far more
+// than one key's sequence needs.
+constexpr std::size_t kInputBytes = 256;
+
+// Typed bytes from a file or a pipe are read in stream-buffer sized pieces.
+constexpr std::size_t kTypedBytes = 256;
+
+bool keyboardIsTerminal = false;
+termios foundModes;
+termios keyModes;
+volatile sig_atomic_t keyModesActive = 0;
+
+std::uint8_t input[kInputBytes];
+std::size_t inputCount = 0;
+bool keyboardGone = false;
+bool waitingForRest = false;  // an incomplete sequence is in the input
+std::uint32_t restSince = 0;
+
+char typed[kTypedBytes];
+std::size_t typedCount = 0;
+std::size_t typedNext = 0;
+bool typedEnded = false;
+
+// The signals that end a process by default and that a user or the system
+// sends to a terminal program.
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+bool InForeground() { return tcgetpgrp(kKeyboard) == getpgrp(); }
+
+void SwitchToKeys() {
+    if (!InForeground()) return;  // a background process must not touch the modes
+    keyModesActive = 1;
+    if (tcsetattr(kKeyboard, TCSANOW, &keyModes) != 0) keyModesActive = 0;
+}
+
+// The terminal is given back first; the handler was reset to the default
+// action on entry, so the signal raised again ends the process as the system
+// would have, as soon as the handler returns.
+void OnEndingSignal(int number) {
+    int savedErrno = errno;
+    console::EndDevice();
+    raise(number);
+    errno = savedErrno;
+}
+
+void InstallEndingHandler(int number) {
+    struct sigaction action{};
+    action.sa_handler = OnEndingSignal;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    sigaction(number, &action, nullptr);
+}
+
+// A stop (kill -TSTP; the keyboard's own suspend key is switched off) gives
+// the terminal back for the while, and takes it again on continuing.
+void OnStopSignal(int) {
+    int savedErrno = errno;
+    bool hadKeys = keyModesActive != 0;
+    console::EndDevice();
+    struct sigaction standard{};
+    standard.sa_handler = SIG_DFL;
+    sigemptyset(&standard.sa_mask);
+    sigaction(SIGTSTP, &standard, nullptr);
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGTSTP);
+    raise(SIGTSTP);
+    sigprocmask(SIG_UNBLOCK, &stop, nullptr);  // the process stops here
+    struct sigaction again{};
+    again.sa_handler = OnStopSignal;
+    sigemptyset(&again.sa_mask);
+    sigaction(SIGTSTP, &again, nullptr);
+    if (hadKeys) SwitchToKeys();
+    errno = savedErrno;
+}
+
+// A signal that the process was started with ignored stays ignored.
+bool Ignored(int number) {
+    struct sigaction current{};
+    return sigaction(number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+}
+
+void InstallSignalHandlers() {
+    for (int number : kEndingSignals) {
+        if (!Ignored(number)) InstallEndingHandler(number);
+    }
+    if (!Ignored(SIGTSTP)) {
+        struct sigaction action{};
+        action.sa_handler = OnStopSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGTSTP, &action, nullptr);
+    }
+}
+
+// Keys one by one as they are typed, without echo and without turning CR
+// into LF. Ctrl+C and Ctrl+\ stay the system's signals; Ctrl+S, Ctrl+Q,
+// Ctrl+Z and Ctrl+V come through as keys, since the line editor uses them.
+void MakeKeyModes() {
+    keyModes = foundModes;
+    keyModes.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ECHONL | IEXTEN);
+    keyModes.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | IXON | ISTRIP);
+    keyModes.c_cc[VMIN] = 1;
+    keyModes.c_cc[VTIME] = 0;
+    keyModes.c_cc[VSUSP] = _POSIX_VDISABLE;
+}
+
+// Gives true when input came (or the keyboard went away) within timeoutMs;
+// -1 waits as long as it takes.
+bool WaitForInput(int timeoutMs) {
+    struct pollfd watch{kKeyboard, POLLIN, 0};
+    return poll(&watch, 1, timeoutMs) > 0;
+}
+
+// Reads what the terminal has; false when nothing could be read.
+bool ReadMore() {
+    if (inputCount == kInputBytes || keyboardGone) return false;
+    ssize_t got = read(kKeyboard, input + inputCount, kInputBytes - inputCount);
+    if (got > 0) {
+        inputCount += static_cast<std::size_t>(got);
+        return true;
+    }
+    if (got == 0 || (errno != EINTR && errno != EAGAIN)) keyboardGone = true;
+    return false;
+}
+
+void Consume(std::size_t count) {
+    std::memmove(input, input + count, inputCount - count);
+    inputCount -= count;
+}
+
+console::ReadResult ReadTypedByte(console::KeyEvent* event, bool wait) {
+    if (typedNext == typedCount) {
+        if (typedEnded || !wait) return typedEnded ? console::ReadResult::Ended : console::ReadResult::NothingWaiting;
+        std::size_t got = 0;
+        if (ReadFile(StandardHandle(StandardStream::Input), typed, sizeof typed, &got) != 0 || got == 0) {
+            typedEnded = true;
+            return console::ReadResult::Ended;
+        }
+        typedCount = got;
+        typedNext = 0;
+    }
+    *event = console::KeyEvent{};
+    event->kind = console::EventKind::Press;
+    event->character = static_cast<std::uint8_t>(typed[typedNext++]);
+    return console::ReadResult::Event;
+}
+
+}  // namespace
+
+namespace terminal {
+
+bool KeysWithoutEcho() { return keyModesActive != 0; }
+
+bool KeyboardAnswersScreen() {
+    struct stat keyboard{}, screen{};
+    return keyboardIsTerminal && fstat(kKeyboard, &keyboard) == 0 && fstat(kScreen, &screen) == 0 &&
+           S_ISCHR(keyboard.st_mode) && keyboard.st_rdev == screen.st_rdev;
+}
+
+bool ReadCursorReport(int waitMs, int* row, int* column) {
+    std::uint32_t start = MillisecondTicks();
+    for (;;) {
+        std::size_t at = 0, length = 0;
+        if (FindCursorReport(input, inputCount, row, column, &at, &length)) {
+            std::memmove(input + at, input + at + length, inputCount - at - length);
+            inputCount -= length;
+            return true;
+        }
+        std::uint32_t waited = MillisecondTicks() - start;
+        if (waited >= static_cast<std::uint32_t>(waitMs)) return false;
+        if (!WaitForInput(waitMs - static_cast<int>(waited))) continue;
+        if (!ReadMore() && (keyboardGone || inputCount == kInputBytes)) return false;
+    }
+}
+
+}  // namespace terminal
+
+namespace console {
+
+void StartDevice() {
+    keyboardIsTerminal = isatty(kKeyboard) != 0;
+    inputCount = 0;
+    keyboardGone = false;
+    waitingForRest = false;
+    typedCount = typedNext = 0;
+    typedEnded = false;
+    InstallSignalHandlers();
+    if (keyboardIsTerminal && tcgetattr(kKeyboard, &foundModes) == 0) {
+        MakeKeyModes();
+        SwitchToKeys();
+    }
+}
+
+void EndDevice() {
+    if (keyModesActive != 0) {
+        tcsetattr(kKeyboard, TCSANOW, &foundModes);
+        keyModesActive = 0;
+    }
+    terminal::SilenceTone();
+}
+
+KeySource Source() { return keyboardIsTerminal ? KeySource::Keyboard : KeySource::TypedBytes; }
+
+ReadResult ReadEvent(KeyEvent* event, bool wait) {
+    if (!keyboardIsTerminal) return ReadTypedByte(event, wait);
+    for (;;) {
+        if (inputCount > 0) {
+            std::uint32_t now = MillisecondTicks();
+            bool restOverdue = waitingForRest && now - restSince >= kLoneEscapeMs;
+            bool moreMayFollow = !restOverdue && !keyboardGone && inputCount < kInputBytes;
+            terminal::Decoded decoded = terminal::DecodeKey(input, inputCount, moreMayFollow);
+            if (decoded.kind != terminal::Decoding::Incomplete) {
+                Consume(decoded.used);
+                waitingForRest = false;
+                if (decoded.kind == terminal::Decoding::Key) {
+                    *event = decoded.event;
+                    return ReadResult::Event;
+                }
+                continue;
+            }
+            if (!waitingForRest) {
+                waitingForRest = true;
+                restSince = now;
+            }
+            int left = static_cast<int>(kLoneEscapeMs - (now - restSince));
+            if (WaitForInput(wait ? left : 0)) {
+                ReadMore();
+            } else if (!wait) {
+                return ReadResult::NothingWaiting;
+            }
+            continue;
+        }
+        if (keyboardGone) return ReadResult::Ended;
+        if (!WaitForInput(wait ? -1 : 0)) {
+            if (!wait) return ReadResult::NothingWaiting;
+            continue;  // a signal woke the wait
+        }
+        ReadMore();
+    }
+}
+
+}  // namespace console
+}  // namespace platform

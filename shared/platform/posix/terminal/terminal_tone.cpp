@@ -1,0 +1,121 @@
+// The tone: the PC speaker where Linux lets us reach it (the console's sound
+// request, or the speaker's input device), else the terminal's bell.
+#include <fcntl.h>
+#include <linux/input.h>
+#include <linux/kd.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "../../console_device.h"
+#include "terminal.h"
+
+namespace platform {
+namespace {
+
+// The speaker's timer runs at this rate; the console's sound request takes
+// the tone's period in its ticks.
+constexpr unsigned long kSpeakerTimerHz = 1193180;
+
+// Input devices looked at for one that plays tones: /dev/input/event0 ...
+constexpr int kInputDevicesTried = 32;
+
+constexpr char kBell = 7;
+
+enum class ToneWay : int { NotLooked, ConsoleSound, SpeakerDevice, Bell };
+
+volatile sig_atomic_t way = static_cast<int>(ToneWay::NotLooked);
+volatile sig_atomic_t toneHandle = -1;
+
+bool PlaysTones(int handle) {
+    unsigned long kinds = 0;
+    unsigned long sounds = 0;
+    return ioctl(handle, EVIOCGBIT(0, sizeof kinds), &kinds) >= 0 && (kinds & (1ul << EV_SND)) != 0 &&
+           ioctl(handle, EVIOCGBIT(EV_SND, sizeof sounds), &sounds) >= 0 && (sounds & (1ul << SND_TONE)) != 0;
+}
+
+int OpenSpeakerDevice() {
+    int handle = open("/dev/input/by-path/platform-pcspkr-event-spkr", O_WRONLY | O_CLOEXEC);
+    if (handle >= 0) return handle;
+    for (int n = 0; n < kInputDevicesTried; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/dev/input/event%d", n);
+        handle = open(name, O_WRONLY | O_CLOEXEC);
+        if (handle < 0) continue;
+        if (PlaysTones(handle)) return handle;
+        close(handle);
+    }
+    return -1;
+}
+
+void FindWay() {
+    // The console's own request works on a Linux virtual console.
+    static const int kTerminals[] = {STDOUT_FILENO, STDERR_FILENO, STDIN_FILENO};
+    for (int handle : kTerminals) {
+        if (isatty(handle) != 0 && ioctl(handle, KIOCSOUND, 0) == 0) {
+            toneHandle = handle;
+            way = static_cast<int>(ToneWay::ConsoleSound);
+            return;
+        }
+    }
+    int handle = OpenSpeakerDevice();
+    if (handle >= 0) {
+        toneHandle = handle;
+        way = static_cast<int>(ToneWay::SpeakerDevice);
+        return;
+    }
+    way = static_cast<int>(ToneWay::Bell);
+}
+
+void SendSpeaker(int hz) {
+    struct input_event event{};
+    event.type = EV_SND;
+    event.code = SND_TONE;
+    event.value = hz;
+    ssize_t wrote = write(toneHandle, &event, sizeof event);
+    (void)wrote;  // a tone that does not sound is no failure of the tool
+}
+
+void RingBell() {
+    static const int kScreens[] = {STDOUT_FILENO, STDERR_FILENO};
+    for (int handle : kScreens) {
+        if (isatty(handle) != 0) {
+            ssize_t wrote = write(handle, &kBell, 1);
+            (void)wrote;
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+namespace terminal {
+
+void SilenceTone() {
+    if (way == static_cast<int>(ToneWay::ConsoleSound)) ioctl(toneHandle, KIOCSOUND, 0);
+    if (way == static_cast<int>(ToneWay::SpeakerDevice)) SendSpeaker(0);
+}
+
+}  // namespace terminal
+
+namespace console {
+
+void StartTone(std::uint16_t hz) {
+    if (way == static_cast<int>(ToneWay::NotLooked)) FindWay();
+    if (hz == 0) {
+        terminal::SilenceTone();
+        return;
+    }
+    switch (static_cast<ToneWay>(static_cast<int>(way))) {
+        case ToneWay::ConsoleSound: ioctl(toneHandle, KIOCSOUND, kSpeakerTimerHz / hz); break;
+        case ToneWay::SpeakerDevice: SendSpeaker(hz); break;
+        default: RingBell(); break;
+    }
+}
+
+void StopTone() { terminal::SilenceTone(); }
+
+}  // namespace console
+}  // namespace platform

@@ -1,0 +1,96 @@
+// The drawing of standard output into the window: control bytes move the
+// cursor, runs of other bytes are drawn as characters, the cursor wraps at
+// the last column and the window scrolls below the last row.
+#include "../platform/console_device.h"
+#include "../window.h"
+#include "window_console.h"
+
+namespace window {
+namespace {
+
+namespace device = platform::console;
+
+constexpr char kBell = 7;
+constexpr char kBackspace = 8;
+constexpr char kLineFeed = 10;
+constexpr char kCarriageReturn = 13;
+
+enum class ScreenState : std::uint8_t { NotOpened, Open, Absent };
+
+ScreenState screenState = ScreenState::NotOpened;
+int columns = 0;
+int rows = 0;
+int cursorColumn = 0;
+int cursorRow = 0;
+
+bool ScreenReady() {
+    if (screenState == ScreenState::NotOpened) {
+        device::ScreenShape shape;
+        if (device::OpenScreen(&shape) && shape.columns > 0 && shape.rows > 0) {
+            screenState = ScreenState::Open;
+            columns = shape.columns;
+            rows = shape.rows;
+            cursorColumn = shape.cursorColumn < columns ? shape.cursorColumn : columns - 1;
+            cursorRow = shape.cursorRow < rows ? shape.cursorRow : rows - 1;
+        } else {
+            screenState = ScreenState::Absent;
+        }
+    }
+    return screenState == ScreenState::Open;
+}
+
+bool Drawable(char c) { return c != kBell && c != kBackspace && c != kLineFeed && c != kCarriageReturn; }
+
+// A cursor right of the last column goes on in the next row; one below the
+// last row scrolls the window.
+void KeepCursorInside() {
+    if (cursorColumn >= columns) {
+        cursorColumn = 0;
+        ++cursorRow;
+    }
+    while (cursorRow >= rows) {
+        device::ScrollUp();
+        --cursorRow;
+    }
+}
+
+}  // namespace
+
+void Draw(const char* bytes, std::size_t count) {
+    if (count == 0 || !ScreenReady()) return;
+    std::size_t at = 0;
+    while (at < count) {
+        char c = bytes[at];
+        if (Drawable(c)) {
+            // A run ends at a control byte or at the last column.
+            std::size_t room = static_cast<std::size_t>(columns - cursorColumn);
+            std::size_t run = 1;
+            while (run < room && at + run < count && Drawable(bytes[at + run])) ++run;
+            device::PutCells(cursorColumn, cursorRow, bytes + at, run);
+            cursorColumn += static_cast<int>(run);
+            at += run;
+        } else {
+            if (c == kBackspace && cursorColumn > 0) --cursorColumn;
+            if (c == kLineFeed) ++cursorRow;
+            if (c == kCarriageReturn) cursorColumn = 0;
+            ++at;
+        }
+        KeepCursorInside();
+    }
+    device::ShowCursor(cursorColumn, cursorRow);
+}
+
+void ResetDrawing() {
+    screenState = ScreenState::NotOpened;
+    columns = rows = cursorColumn = cursorRow = 0;
+}
+
+}  // namespace window
+
+void ClearWindow() {
+    if (!window::ScreenReady()) return;
+    platform::console::ClearScreen();
+    window::cursorColumn = 0;
+    window::cursorRow = 0;
+    platform::console::ShowCursor(0, 0);
+}

@@ -1,0 +1,140 @@
+// The in-memory console: the console device's operations over a grid.
+#include "memory_console.h"
+
+#include <cstring>
+
+namespace memory_console {
+namespace {
+
+namespace device = platform::console;
+
+// More scripted events than any test types.
+constexpr int kMostEvents = 1024;
+
+Setup setup;
+char cells[kMostRows][kMostColumns];
+int shownColumn = 0;
+int shownRow = 0;
+int scrolls = 0;
+
+device::KeyEvent script[kMostEvents];
+int scriptLength = 0;
+int scriptNext = 0;
+
+int toneHz = 0;
+int starts = 0;
+int ends = 0;
+
+void BlankRow(int row) { std::memset(cells[row], ' ', kMostColumns); }
+
+}  // namespace
+
+void Reset(const Setup& newSetup) {
+    setup = newSetup;
+    if (setup.columns > kMostColumns) setup.columns = kMostColumns;
+    if (setup.rows > kMostRows) setup.rows = kMostRows;
+    for (int row = 0; row < kMostRows; ++row) BlankRow(row);
+    shownColumn = setup.cursorColumn;
+    shownRow = setup.cursorRow;
+    scrolls = 0;
+    scriptLength = scriptNext = 0;
+    toneHz = 0;
+    starts = ends = 0;
+}
+
+std::string_view Row(int row) { return {cells[row], static_cast<std::size_t>(setup.columns)}; }
+int CursorColumn() { return shownColumn; }
+int CursorRow() { return shownRow; }
+int ScrollCount() { return scrolls; }
+
+void Queue(const device::KeyEvent& event) {
+    if (scriptLength < kMostEvents) script[scriptLength++] = event;
+}
+
+void Type(std::string_view characters) {
+    for (char c : characters) {
+        device::KeyEvent event;
+        event.kind = device::EventKind::Press;
+        event.character = static_cast<std::uint8_t>(c);
+        Queue(event);
+    }
+}
+
+void PressSpecial(std::uint8_t scanCode) {
+    device::KeyEvent event;
+    event.kind = device::EventKind::Press;
+    event.scanCode = scanCode;
+    Queue(event);
+}
+
+void PressModifier() {
+    device::KeyEvent event;
+    event.kind = device::EventKind::Modifier;
+    Queue(event);
+}
+
+void ReleaseKey() { Queue(device::KeyEvent{}); }
+
+int ToneHz() { return toneHz; }
+int StartCount() { return starts; }
+int EndCount() { return ends; }
+
+}  // namespace memory_console
+
+namespace platform::console {
+
+using namespace memory_console;
+
+void StartDevice() { ++starts; }
+
+void EndDevice() {
+    ++ends;
+    toneHz = 0;
+}
+
+bool OpenScreen(ScreenShape* shape) {
+    if (!setup.screenAttached) return false;
+    shape->columns = setup.columns;
+    shape->rows = setup.rows;
+    shape->cursorColumn = setup.cursorColumn;
+    shape->cursorRow = setup.cursorRow;
+    return true;
+}
+
+void PutCells(int column, int row, const char* bytes, std::size_t count) {
+    // A run that leaves its row is a fault of the drawing; the test sees it.
+    if (row < 0 || row >= setup.rows || column < 0 || column + static_cast<int>(count) > setup.columns) {
+        std::memset(cells[0], '!', static_cast<std::size_t>(setup.columns));
+        return;
+    }
+    std::memcpy(&cells[row][column], bytes, count);
+}
+
+void ScrollUp() {
+    for (int row = 1; row < setup.rows; ++row) std::memcpy(cells[row - 1], cells[row], kMostColumns);
+    BlankRow(setup.rows - 1);
+    ++scrolls;
+}
+
+void ClearScreen() {
+    for (int row = 0; row < kMostRows; ++row) BlankRow(row);
+}
+
+void ShowCursor(int column, int row) {
+    shownColumn = column;
+    shownRow = row;
+}
+
+KeySource Source() { return setup.typedBytes ? KeySource::TypedBytes : KeySource::Keyboard; }
+
+ReadResult ReadEvent(KeyEvent* event, bool wait) {
+    if (scriptNext == scriptLength) return wait ? ReadResult::Ended : ReadResult::NothingWaiting;
+    *event = script[scriptNext++];
+    return ReadResult::Event;
+}
+
+void StartTone(std::uint16_t hz) { toneHz = hz; }
+
+void StopTone() { toneHz = 0; }
+
+}  // namespace platform::console

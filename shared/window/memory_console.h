@@ -1,0 +1,47 @@
+// An in-memory screen and keyboard for the unit tests of the window console:
+// a grid of cells with a cursor, a script of key events, a record of the
+// tone. Linked instead of the real console device (suite_window_memory_console).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "../platform/console_device.h"
+
+namespace memory_console {
+
+// The largest grid a test may ask for.
+inline constexpr int kMostColumns = 132;
+inline constexpr int kMostRows = 60;
+
+struct Setup {
+    int columns = 80;
+    int rows = 25;
+    int cursorColumn = 0;
+    int cursorRow = 0;
+    bool screenAttached = true;  // false: standard output is no screen
+    bool typedBytes = false;     // true: the keys are bytes from a pipe
+};
+
+// A blank grid, an empty key script, no tone, nothing counted.
+void Reset(const Setup& setup = {});
+
+// The row as it stands, blanks included (the full width of the grid).
+std::string_view Row(int row);
+int CursorColumn();  // where the last drawing left the shown cursor
+int CursorRow();
+int ScrollCount();
+
+// Key events, played back in order. When the script is used up the keyboard
+// has ended: a wait for a key then gives up.
+void Queue(const platform::console::KeyEvent& event);
+void Type(std::string_view characters);     // presses of character keys (or typed bytes)
+void PressSpecial(std::uint8_t scanCode);   // a key without a character (F1, cursor keys)
+void PressModifier();                       // Shift, Ctrl or Alt alone
+void ReleaseKey();                          // an event that is no key press
+
+int ToneHz();       // 0 while silent
+int StartCount();   // how often the device was taken, given back
+int EndCount();
+
+}  // namespace memory_console
