@@ -1,0 +1,159 @@
+#include "terminal_session.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <sstream>
+#include <thread>
+
+namespace test_support {
+namespace {
+
+// How often a wait looks at the pane again.
+constexpr auto kPollInterval = std::chrono::milliseconds(20);
+
+// Runs a program with arguments (no shell); gives its standard output.
+std::string RunCapturing(const std::vector<std::string>& arguments, int* exitCode) {
+    int out[2];
+    if (pipe(out) != 0) {
+        if (exitCode != nullptr) *exitCode = -1;
+        return {};
+    }
+    pid_t child = fork();
+    if (child == 0) {
+        dup2(out[1], 1);
+        int null = open("/dev/null", O_WRONLY);
+        if (null >= 0) dup2(null, 2);
+        close(out[0]);
+        close(out[1]);
+        std::vector<char*> argv;
+        std::vector<std::string> copies = arguments;
+        for (std::string& argument : copies) argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    std::string text;
+    char buffer[4096];
+    for (;;) {
+        ssize_t got = read(out[0], buffer, sizeof buffer);
+        if (got > 0) {
+            text.append(buffer, static_cast<std::size_t>(got));
+        } else if (got == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    close(out[0]);
+    int status = 0;
+    if (child > 0) waitpid(child, &status, 0);
+    if (exitCode != nullptr) *exitCode = child > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return text;
+}
+
+std::string UniqueSocket() {
+    static std::atomic<int> counter{0};
+    std::ostringstream name;
+    name << "suite-test-" << getpid() << "-" << counter++ << "-"
+         << std::chrono::steady_clock::now().time_since_epoch().count() % 1000000;
+    return name.str();
+}
+
+template <typename Check>
+bool WaitUntil(int timeoutMs, Check check) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (check()) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(kPollInterval);
+    }
+}
+
+// The number a format gave, or `otherwise` when it gave none.
+int Number(const std::string& text, int otherwise) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return otherwise;
+    return std::stoi(text);
+}
+
+}  // namespace
+
+bool TmuxAvailable() {
+    int code = -1;
+    RunCapturing({"tmux", "-V"}, &code);
+    return code == 0;
+}
+
+TerminalSession::TerminalSession(const std::string& command, const std::filesystem::path& folder, int columns, int rows)
+    : socket_(UniqueSocket()), rows_(rows) {
+    std::string where = folder.empty() ? std::filesystem::current_path().string() : folder.string();
+    // The options come before the session, so that the command starts on a
+    // pane of the full size (no status line) that stays after it ends.
+    int code = -1;
+    Tmux({"start-server", ";", "set-option", "-g", "status", "off", ";", "set-option", "-g", "remain-on-exit", "on",
+          ";", "set-option", "-g", "default-shell", "/bin/sh", ";", "new-session", "-d", "-s", "test", "-x",
+          std::to_string(columns), "-y", std::to_string(rows), "-c", where, command},
+         &code);
+    started_ = code == 0;
+}
+
+TerminalSession::~TerminalSession() { Tmux({"kill-server"}); }
+
+std::string TerminalSession::Tmux(const std::vector<std::string>& arguments, int* exitCode) const {
+    std::vector<std::string> line = {"tmux", "-L", socket_, "-f", "/dev/null"};
+    line.insert(line.end(), arguments.begin(), arguments.end());
+    return RunCapturing(line, exitCode);
+}
+
+std::string TerminalSession::Format(const std::string& format) const {
+    std::string text = Tmux({"display-message", "-p", "-t", "test", format});
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return text;
+}
+
+void TerminalSession::Type(const std::string& text) { Tmux({"send-keys", "-t", "test", "-l", text}); }
+
+void TerminalSession::Press(const std::string& keyName) { Tmux({"send-keys", "-t", "test", keyName}); }
+
+std::vector<std::string> TerminalSession::Screen() const {
+    std::istringstream text(Tmux({"capture-pane", "-p", "-t", "test"}));
+    std::vector<std::string> rows;
+    std::string row;
+    while (static_cast<int>(rows.size()) < rows_ && std::getline(text, row)) {
+        while (!row.empty() && row.back() == ' ') row.pop_back();
+        rows.push_back(row);
+    }
+    rows.resize(static_cast<std::size_t>(rows_));
+    return rows;
+}
+
+std::string TerminalSession::ScreenText() const {
+    std::string text;
+    for (const std::string& row : Screen()) text += row + "\n";
+    return text;
+}
+
+int TerminalSession::CursorColumn() const { return Number(Format("#{cursor_x}"), -1); }
+
+int TerminalSession::CursorRow() const { return Number(Format("#{cursor_y}"), -1); }
+
+bool TerminalSession::WaitForText(const std::string& text, int timeoutMs) const {
+    return WaitUntil(timeoutMs, [&] { return ScreenText().find(text) != std::string::npos; });
+}
+
+bool TerminalSession::WaitForEnd(int timeoutMs) const {
+    // tmux may see the pane's end a moment before it learns how it ended.
+    return WaitUntil(timeoutMs, [&] {
+        std::string end = Format("#{pane_dead}:#{pane_dead_status}#{pane_dead_signal}");
+        return end.size() > 2 && end.compare(0, 2, "1:") == 0;
+    });
+}
+
+int TerminalSession::ExitStatus() const { return Number(Format("#{pane_dead_status}"), -1); }
+
+int TerminalSession::EndSignal() const { return Number(Format("#{pane_dead_signal}"), 0); }
+
+}  // namespace test_support

@@ -1,0 +1,70 @@
+// Runs a command on a real terminal for end-to-end tests: a detached tmux
+// pane of a fixed size (80x25 unless asked otherwise) on a server of its own,
+// keys sent to it, the screen read back as text.
+//
+//     if (!test_support::TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+//     test_support::TerminalSession terminal("'" + tool.string() + "' out part 1", folder.Path());
+//     ASSERT_TRUE(terminal.WaitForText("type y: "));
+//     terminal.Type("y");
+//     terminal.Press("Enter");
+//     ASSERT_TRUE(terminal.WaitForEnd());
+//     EXPECT_EQ(terminal.ExitStatus(), 0);
+//     EXPECT_EQ(terminal.Screen()[0], "...");
+//
+// Every wait polls the screen until its text is there or a timeout passes;
+// nothing relies on fixed sleeps. The server is killed when the session goes.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace test_support {
+
+// True when tmux can be run here (tests skip with GTEST_SKIP otherwise).
+bool TmuxAvailable();
+
+class TerminalSession {
+public:
+    // Starts `command`, a line for /bin/sh, in `folder` (empty: the current one).
+    explicit TerminalSession(const std::string& command, const std::filesystem::path& folder = {}, int columns = 80,
+                             int rows = 25);
+    ~TerminalSession();
+    TerminalSession(const TerminalSession&) = delete;
+    TerminalSession& operator=(const TerminalSession&) = delete;
+
+    bool Started() const { return started_; }
+
+    // The bytes of text, typed as they stand.
+    void Type(const std::string& text);
+    // One key by its tmux name: Enter, Escape, BSpace, Left, Home, F1, C-c ...
+    void Press(const std::string& keyName);
+
+    // The visible rows, exactly `rows` of them, without trailing blanks.
+    std::vector<std::string> Screen() const;
+    // The rows joined with line feeds, for messages and searches.
+    std::string ScreenText() const;
+    // The cursor's column and row, 0-based.
+    int CursorColumn() const;
+    int CursorRow() const;
+
+    // Waits until text shows anywhere on the screen; false after the timeout.
+    bool WaitForText(const std::string& text, int timeoutMs = 10000) const;
+    // Waits until the command has ended.
+    bool WaitForEnd(int timeoutMs = 10000) const;
+    // After the end: the exit code, or -1 when a signal ended the command.
+    int ExitStatus() const;
+    // After the end: the signal that ended the command, or 0.
+    int EndSignal() const;
+
+private:
+    // Runs tmux on this session's server; gives its standard output.
+    std::string Tmux(const std::vector<std::string>& arguments, int* exitCode = nullptr) const;
+    std::string Format(const std::string& format) const;
+
+    std::string socket_;
+    int rows_;
+    bool started_ = false;
+};
+
+}  // namespace test_support
