@@ -2,6 +2,8 @@
 // prints in neutral greys, by rewriting its palette only. One source, built
 // once per row of the variant table below; a successful run prints nothing,
 // so that many files can be converted in a batch.
+#include <iterator>
+
 #include "core.h"
 #include "print_image.h"
 
