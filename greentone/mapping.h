@@ -32,14 +32,15 @@ inline constexpr std::int32_t kWeightScale = 1000;
 
 // Weighted blue, replaced by weighted green when that is larger, else by
 // weighted red when that is larger. Green is asked first and red is then not
-// looked at: this is deliberately not the largest of the three.
+// looked at: this is deliberately not the largest of the three. The choice is
+// made without branches, since it follows the image and cannot be predicted.
 constexpr std::uint8_t PlainIndex(std::uint8_t blue, std::uint8_t green, std::uint8_t red) {
-    auto weightedBlue = static_cast<std::uint8_t>(blue * kBlueWeight / kWeightScale);
-    auto weightedGreen = static_cast<std::uint8_t>(green * kGreenWeight / kWeightScale);
-    auto weightedRed = static_cast<std::uint8_t>(red * kRedWeight / kWeightScale);
-    if (weightedGreen > weightedBlue) return weightedGreen;
-    if (weightedRed > weightedBlue) return weightedRed;
-    return weightedBlue;
+    std::int32_t weightedBlue = blue * kBlueWeight / kWeightScale;
+    std::int32_t weightedGreen = green * kGreenWeight / kWeightScale;
+    std::int32_t weightedRed = red * kRedWeight / kWeightScale;
+    std::int32_t redOverBlue = weightedRed > weightedBlue ? weightedRed : weightedBlue;
+    std::int32_t greenWins = -static_cast<std::int32_t>(weightedGreen > weightedBlue);  // all ones or none
+    return static_cast<std::uint8_t>((weightedGreen & greenWins) | (redOverBlue & ~greenWins));
 }
 
 template <Mapping mapping>

@@ -106,15 +106,29 @@ TEST(MapPixels, WritesTheWholePixelAreaAndNothingElse) {
     }
 }
 
-TEST(MapPixels, IndexRangesOverEveryColour) {
+// Every colour against the mappings as they are described in words; the top
+// indexes are 254 and 249.
+TEST(MapPixels, AgreesWithTheDescriptionForEveryColour) {
     int highestHighContrast = 0, highestPlain = 0;
     for (int blue = 0; blue < 256; ++blue) {
         for (int green = 0; green < 256; ++green) {
             for (int red = 0; red < 256; ++red) {
+                int mean = (blue + green + red) / 3;
+                int highContrast = mean > 254 ? 254 : mean;
+                int weightedBlue = blue * 550 / 1000, weightedGreen = green * 980 / 1000,
+                    weightedRed = red * 780 / 1000;
+                int plain = weightedBlue;
+                if (weightedGreen > weightedBlue) {
+                    plain = weightedGreen;
+                } else if (weightedRed > weightedBlue) {
+                    plain = weightedRed;
+                }
                 auto b = static_cast<std::uint8_t>(blue), g = static_cast<std::uint8_t>(green),
                      r = static_cast<std::uint8_t>(red);
-                highestHighContrast = std::max<int>(highestHighContrast, HighContrastIndex(b, g, r));
-                highestPlain = std::max<int>(highestPlain, PlainIndex(b, g, r));
+                ASSERT_EQ(PixelIndex<Mapping::HighContrast>(b, g, r), highContrast) << blue << " " << green << " " << red;
+                ASSERT_EQ(PixelIndex<Mapping::Plain>(b, g, r), plain) << blue << " " << green << " " << red;
+                highestHighContrast = std::max(highestHighContrast, highContrast);
+                highestPlain = std::max(highestPlain, plain);
             }
         }
     }
