@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -90,17 +91,25 @@ bool TmuxAvailable() {
 TerminalSession::TerminalSession(const std::string& command, const std::filesystem::path& folder, int columns, int rows)
     : socket_(UniqueSocket()), rows_(rows) {
     std::string where = folder.empty() ? std::filesystem::current_path().string() : folder.string();
+    statusFile_ = std::filesystem::temp_directory_path() / (socket_ + ".status");
+    // tmux learns too late, now and then, how a pane's command ended; the
+    // shell that runs it notes that itself.
+    std::string line = "trap : INT QUIT\n" + command + "\necho $? > '" + statusFile_.string() + "'";
     // The options come before the session, so that the command starts on a
     // pane of the full size (no status line) that stays after it ends.
     int code = -1;
     Tmux({"start-server", ";", "set-option", "-g", "status", "off", ";", "set-option", "-g", "remain-on-exit", "on",
           ";", "set-option", "-g", "default-shell", "/bin/sh", ";", "new-session", "-d", "-s", "test", "-x",
-          std::to_string(columns), "-y", std::to_string(rows), "-c", where, command},
+          std::to_string(columns), "-y", std::to_string(rows), "-c", where, line},
          &code);
     started_ = code == 0;
 }
 
-TerminalSession::~TerminalSession() { Tmux({"kill-server"}); }
+TerminalSession::~TerminalSession() {
+    Tmux({"kill-server"});
+    std::error_code ignored;
+    std::filesystem::remove(statusFile_, ignored);
+}
 
 std::string TerminalSession::Tmux(const std::vector<std::string>& arguments, int* exitCode) const {
     std::vector<std::string> line = {"tmux", "-L", socket_, "-f", "/dev/null"};
@@ -118,17 +127,26 @@ void TerminalSession::Type(const std::string& text) { Tmux({"send-keys", "-t", "
 
 void TerminalSession::Press(const std::string& keyName) { Tmux({"send-keys", "-t", "test", keyName}); }
 
-std::vector<std::string> TerminalSession::Screen() const {
-    std::istringstream text(Tmux({"capture-pane", "-p", "-t", "test"}));
+std::vector<std::string> TerminalSession::Rows(bool keepBlanks) const {
+    std::vector<std::string> capture = {"capture-pane", "-p", "-N", "-t", "test"};
+    if (Format("#{pane_dead}") == "1") {
+        // tmux notes a pane's end in a row of its own below the last one,
+        // which scrolls the screen up by one: the command's last screen is
+        // then one row into the history.
+        capture.insert(capture.end(), {"-S", "-1", "-E", std::to_string(rows_ - 2)});
+    }
+    std::istringstream text(Tmux(capture));
     std::vector<std::string> rows;
     std::string row;
     while (static_cast<int>(rows.size()) < rows_ && std::getline(text, row)) {
-        while (!row.empty() && row.back() == ' ') row.pop_back();
+        if (!keepBlanks) row.erase(row.find_last_not_of(' ') + 1);
         rows.push_back(row);
     }
     rows.resize(static_cast<std::size_t>(rows_));
     return rows;
 }
+
+std::vector<std::string> TerminalSession::Screen() const { return Rows(false); }
 
 std::string TerminalSession::ScreenText() const {
     std::string text;
@@ -141,19 +159,29 @@ int TerminalSession::CursorColumn() const { return Number(Format("#{cursor_x}"),
 int TerminalSession::CursorRow() const { return Number(Format("#{cursor_y}"), -1); }
 
 bool TerminalSession::WaitForText(const std::string& text, int timeoutMs) const {
-    return WaitUntil(timeoutMs, [&] { return ScreenText().find(text) != std::string::npos; });
-}
-
-bool TerminalSession::WaitForEnd(int timeoutMs) const {
-    // tmux may see the pane's end a moment before it learns how it ended.
     return WaitUntil(timeoutMs, [&] {
-        std::string end = Format("#{pane_dead}:#{pane_dead_status}#{pane_dead_signal}");
-        return end.size() > 2 && end.compare(0, 2, "1:") == 0;
+        std::string trimmed, kept;
+        for (const std::string& row : Rows(true)) {
+            kept += row + "\n";
+            trimmed += row.substr(0, row.find_last_not_of(' ') + 1) + "\n";
+        }
+        return trimmed.find(text) != std::string::npos || kept.find(text) != std::string::npos;
     });
 }
 
-int TerminalSession::ExitStatus() const { return Number(Format("#{pane_dead_status}"), -1); }
+bool TerminalSession::WaitForEnd(int timeoutMs) const {
+    return WaitUntil(timeoutMs, [&] { return Format("#{pane_dead}") == "1"; });
+}
 
-int TerminalSession::EndSignal() const { return Number(Format("#{pane_dead_signal}"), 0); }
+int TerminalSession::ExitStatus() const {
+    std::ifstream file(statusFile_);
+    std::string status;
+    std::getline(file, status);
+    return Number(status, -1);
+}
+
+int TerminalSession::CommandProcess() const { return Number(Format("#{pane_pid}"), -1); }
+
+std::string TerminalSession::TerminalDevice() const { return Format("#{pane_tty}"); }
 
 }  // namespace test_support

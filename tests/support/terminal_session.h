@@ -1,6 +1,7 @@
 // Runs a command on a real terminal for end-to-end tests: a detached tmux
 // pane of a fixed size (80x25 unless asked otherwise) on a server of its own,
-// keys sent to it, the screen read back as text.
+// keys sent to it, the screen read back as text. The command runs under a
+// shell that outlives Ctrl+C and Ctrl+\ and notes the command's exit status.
 //
 //     if (!test_support::TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
 //     test_support::TerminalSession terminal("'" + tool.string() + "' out part 1", folder.Path());
@@ -26,7 +27,9 @@ bool TmuxAvailable();
 
 class TerminalSession {
 public:
-    // Starts `command`, a line for /bin/sh, in `folder` (empty: the current one).
+    // Starts `command`, a line for /bin/sh, in `folder` (empty: the current
+    // one). The line must not end the shell itself (no `exit`; `(exit n)` is
+    // fine), so that its status can be noted.
     explicit TerminalSession(const std::string& command, const std::filesystem::path& folder = {}, int columns = 80,
                              int rows = 25);
     ~TerminalSession();
@@ -40,7 +43,8 @@ public:
     // One key by its tmux name: Enter, Escape, BSpace, Left, Home, F1, C-c ...
     void Press(const std::string& keyName);
 
-    // The visible rows, exactly `rows` of them, without trailing blanks.
+    // The visible rows, exactly `rows` of them, without trailing blanks; after
+    // the end, the screen as the command left it.
     std::vector<std::string> Screen() const;
     // The rows joined with line feeds, for messages and searches.
     std::string ScreenText() const;
@@ -48,21 +52,27 @@ public:
     int CursorColumn() const;
     int CursorRow() const;
 
-    // Waits until text shows anywhere on the screen; false after the timeout.
+    // Waits until text shows anywhere on the screen (rows joined with line
+    // feeds, with or without their trailing blanks, so that a prompt ending
+    // in a blank is found too); false after the timeout.
     bool WaitForText(const std::string& text, int timeoutMs = 10000) const;
     // Waits until the command has ended.
     bool WaitForEnd(int timeoutMs = 10000) const;
-    // After the end: the exit code, or -1 when a signal ended the command.
+    // After the end: the exit status as the shell sees it (128 + n when
+    // signal n ended the command), or -1 when it is not known.
     int ExitStatus() const;
-    // After the end: the signal that ended the command, or 0.
-    int EndSignal() const;
+    // The process that runs the command (the shell), and the pane's terminal device.
+    int CommandProcess() const;
+    std::string TerminalDevice() const;
 
 private:
     // Runs tmux on this session's server; gives its standard output.
     std::string Tmux(const std::vector<std::string>& arguments, int* exitCode = nullptr) const;
     std::string Format(const std::string& format) const;
+    std::vector<std::string> Rows(bool keepBlanks) const;
 
     std::string socket_;
+    std::filesystem::path statusFile_;
     int rows_;
     bool started_ = false;
 };

@@ -6,7 +6,10 @@ namespace {
 constexpr std::uint8_t kEscape = 27;
 constexpr std::uint8_t kDelete = 127;
 constexpr std::uint8_t kBackspace = 8;
+constexpr std::uint8_t kLineFeed = 10;
+constexpr std::uint8_t kEnter = 13;
 constexpr std::uint8_t kEscapeScan = 1;
+constexpr std::uint8_t kEnterScan = 28;
 constexpr std::uint8_t kBackspaceScan = 14;
 // Ctrl+@ (Ctrl+Space on most terminals) is the PC's 0 followed by 3.
 constexpr std::uint8_t kNulScan = 3;
@@ -211,6 +214,8 @@ Decoded DecodeKey(const std::uint8_t* bytes, std::size_t count, bool moreMayFoll
     std::uint8_t first = bytes[0];
     if (first != kEscape) {
         if (first == kDelete || first == kBackspace) return Press(1, kBackspace, kBackspaceScan);
+        // An Enter typed before the keys were switched reaches us as LF.
+        if (first == kLineFeed) return Press(1, kEnter, kEnterScan);
         if (first == 0) return Press(1, 0, kNulScan);
         return Press(1, first, 0);
     }

@@ -1,7 +1,7 @@
 // What a terminal sends for a key, turned into the PC keyboard's key codes:
 // the escape sequences of the cursor, editing and function keys, Alt with a
-// letter or digit, DEL as Backspace. A pure function, so that every sequence
-// can be tried without a terminal.
+// letter or digit, DEL as Backspace, LF as Enter. A pure function, so that
+// every sequence can be tried without a terminal.
 #pragma once
 
 #include <cstddef>

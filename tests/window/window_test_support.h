@@ -1,0 +1,44 @@
+// Shared set-up of the window console's unit tests: a fresh in-memory
+// console, the flavour started on it, the standard streams ready.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+#include "core.h"
+#include "core/console_flavour.h"
+#include "window/memory_console.h"
+#include "window.h"
+
+class WindowTest : public ::testing::Test {
+protected:
+    void Start(const memory_console::Setup& setup = {}) {
+        memory_console::Reset(setup);
+        FetchIoResult();
+        StandardInput = TextStream{};
+        StandardInput.state = StreamState::Input;
+        StandardInput.which = platform::StandardStream::Input;
+        StandardOutput = TextStream{};
+        StandardOutput.state = StreamState::Output;
+        StandardOutput.which = platform::StandardStream::Output;
+        ConsoleStart();
+    }
+    void SetUp() override { Start(); }
+    void TearDown() override { FetchIoResult(); }
+
+    static void Show(std::string_view bytes) { EXPECT_EQ(ConsoleHandOn(bytes.data(), bytes.size()), 0); }
+
+    // A row without its trailing blanks.
+    static std::string RowText(int row) {
+        std::string text(memory_console::Row(row));
+        text.erase(text.find_last_not_of(' ') + 1);
+        return text;
+    }
+
+    static void ExpectCursor(int column, int row) {
+        EXPECT_EQ(memory_console::CursorColumn(), column);
+        EXPECT_EQ(memory_console::CursorRow(), row);
+    }
+};
