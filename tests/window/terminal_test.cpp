@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -177,6 +178,9 @@ struct Ending {
     int signal;  // sent to the probe while it waits; SIGINT as Ctrl+C
     int status;  // as the shell sees it: 128 + n for signal n
 };
+
+// Names the case in test listings.
+void PrintTo(const Ending& ending, std::ostream* out) { *out << ending.name; }
 
 class TerminalRestoredTest : public TerminalTest, public ::testing::WithParamInterface<Ending> {};
 
