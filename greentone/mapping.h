@@ -57,8 +57,10 @@ constexpr std::uint8_t PixelIndex(std::uint8_t blue, std::uint8_t green, std::ui
 // after the header block on. Only the two constants decide how far it runs,
 // never the size the input really had: the whole pixel area of the output is
 // written every time, and nothing else of it.
+// Never inlined: inside a tool's main procedure the compiler took this loop
+// for rarely run code and kept its divisions as slow division instructions.
 template <Mapping mapping>
-void MapPixels(const std::uint8_t* inputImage, std::uint8_t* outputImage, std::int32_t pixelDataOffset,
+__attribute__((noinline)) void MapPixels(const std::uint8_t* inputImage, std::uint8_t* outputImage, std::int32_t pixelDataOffset,
                std::int32_t expectedInputSize) {
     std::int32_t to = kOutputPixelOffset;
     for (std::int32_t from = pixelDataOffset; from < expectedInputSize; from += kInputBytesPerPixel) {
