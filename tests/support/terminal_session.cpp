@@ -128,19 +128,21 @@ void TerminalSession::Type(const std::string& text) { Tmux({"send-keys", "-t", "
 void TerminalSession::Press(const std::string& keyName) { Tmux({"send-keys", "-t", "test", keyName}); }
 
 std::vector<std::string> TerminalSession::Rows(bool keepBlanks) const {
-    std::vector<std::string> capture = {"capture-pane", "-p", "-N", "-t", "test"};
-    if (Format("#{pane_dead}") == "1") {
-        // tmux notes a pane's end in a row of its own below the last one,
-        // which scrolls the screen up by one: the command's last screen is
-        // then one row into the history.
-        capture.insert(capture.end(), {"-S", "-1", "-E", std::to_string(rows_ - 2)});
-    }
-    std::istringstream text(Tmux(capture));
-    std::vector<std::string> rows;
-    std::string row;
-    while (static_cast<int>(rows.size()) < rows_ && std::getline(text, row)) {
-        if (!keepBlanks) row.erase(row.find_last_not_of(' ') + 1);
-        rows.push_back(row);
+    // One row of history too: when the command has ended, tmux writes its
+    // "Pane is dead" notice below the last row, which scrolls the screen up
+    // by one, and the command's last screen then starts one row back. The
+    // notice itself, not the pane's state, tells whether that happened yet.
+    std::istringstream text(Tmux({"capture-pane", "-p", "-N", "-t", "test", "-S", "-1"}));
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(text, line)) lines.push_back(line);
+    std::size_t end = lines.size();
+    if (end > 0 && lines[end - 1].find("Pane is dead") != std::string::npos) --end;
+    std::size_t begin = end > static_cast<std::size_t>(rows_) ? end - static_cast<std::size_t>(rows_) : 0;
+    std::vector<std::string> rows(lines.begin() + static_cast<std::ptrdiff_t>(begin),
+                                  lines.begin() + static_cast<std::ptrdiff_t>(end));
+    if (!keepBlanks) {
+        for (std::string& row : rows) row.erase(row.find_last_not_of(' ') + 1);
     }
     rows.resize(static_cast<std::size_t>(rows_));
     return rows;

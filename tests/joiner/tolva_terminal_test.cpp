@@ -1,0 +1,142 @@
+// TOLVA on a real 80x25 terminal: what the window shows at each stage.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "run_process.h"
+#include "terminal_session.h"
+
+namespace fs = std::filesystem;
+using test_support::PatternBytes;
+using test_support::ReadWholeFile;
+using test_support::ScratchFolder;
+using test_support::TerminalSession;
+using test_support::WriteWholeFile;
+
+namespace {
+
+const std::string kIndent(17, ' ');
+const std::string kQuestion = "Press X to signal that it is finished, or G to go back and try again:";
+const std::string kReady = kIndent + "AND NOW ENTER WHEN READY (X when complete):";
+
+// Waits until one row of the screen reads exactly `text`.
+bool WaitForRow(const TerminalSession& terminal, std::size_t row, const std::string& text) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        if (terminal.Screen()[row] == text) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+class JoinerOnTerminal : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!test_support::TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+    }
+    std::string Command(const std::string& arguments) {
+        return "'" + test_support::ToolPath("TOLVA").string() + "' " + arguments;
+    }
+    std::string MakeParts(std::initializer_list<std::size_t> sizes) {
+        std::string joined;
+        unsigned number = 1;
+        for (std::size_t size : sizes) {
+            std::string bytes = PatternBytes(size, number);
+            WriteWholeFile(folder / ("part" + std::to_string(number++) + ".zip"), bytes);
+            joined += bytes;
+        }
+        return joined;
+    }
+    void Confirm(TerminalSession& terminal) {
+        ASSERT_TRUE(terminal.WaitForText("type y: ")) << terminal.ScreenText();
+        terminal.Type("y");
+        terminal.Press("Enter");
+    }
+
+    ScratchFolder folder;
+};
+
+}  // namespace
+
+TEST_F(JoinerOnTerminal, TheMissingPartMessageStandsAtTheTopOfTheClearedWindow) {
+    std::string joined = MakeParts({1433600, 1433600, 132800});
+    TerminalSession terminal(Command("out.dat part 1"), folder.Path());
+    Confirm(terminal);
+    ASSERT_TRUE(terminal.WaitForText("somehow not there")) << terminal.ScreenText();
+    std::vector<std::string> screen = terminal.Screen();
+    EXPECT_EQ(screen[0], "Okay. The file for part4.ZIP is somehow not there.");
+    EXPECT_EQ(screen[1], kQuestion);
+    for (std::size_t row = 2; row < screen.size(); ++row) EXPECT_EQ(screen[row], "") << row;
+    EXPECT_EQ(terminal.CursorRow(), 1);
+    EXPECT_EQ(terminal.CursorColumn(), static_cast<int>(kQuestion.size()) + 1);
+
+    terminal.Type("x");
+    terminal.Press("Enter");
+    ASSERT_TRUE(terminal.WaitForEnd());
+    EXPECT_EQ(terminal.ExitStatus(), 0);
+    screen = terminal.Screen();
+    EXPECT_EQ(screen[1], kQuestion + " x");
+    EXPECT_EQ(screen[2], "");
+    EXPECT_EQ(screen[3], "Many thanks and good luck.");
+    EXPECT_EQ(ReadWholeFile(folder / "out.dat"), joined);
+}
+
+TEST_F(JoinerOnTerminal, FloppyModeShowsTheStarsThenTheNextNameAndTheReadyPrompt) {
+    std::string joined = MakeParts({1433600, 132800});
+    TerminalSession terminal(Command("out.dat part 1 F"), folder.Path());
+    Confirm(terminal);
+    ASSERT_TRUE(terminal.WaitForText("WHEN READY")) << terminal.ScreenText();
+    std::vector<std::string> screen = terminal.Screen();
+    // After the confirmation and the greeting: the first part's name, then the prompt.
+    auto name = std::find(screen.begin(), screen.end(), kIndent + "part1.zip");
+    ASSERT_NE(name, screen.end()) << terminal.ScreenText();
+    EXPECT_EQ(*(name + 1), kReady);
+
+    terminal.Press("Enter");
+    ASSERT_TRUE(terminal.WaitForText("part2.zip")) << terminal.ScreenText();
+    ASSERT_TRUE(terminal.WaitForText("(X when complete)")) << terminal.ScreenText();
+    screen = terminal.Screen();
+    // One floppy unit is 25 full blocks and one empty read: 26 stars.
+    EXPECT_EQ(screen[0], "TOLVA Working well" + std::string(26, '*') + kIndent + "part2.zip");
+    EXPECT_EQ(screen[1], kReady);
+
+    terminal.Press("Enter");
+    ASSERT_TRUE(terminal.WaitForText("part3.zip")) << terminal.ScreenText();
+    ASSERT_TRUE(terminal.WaitForText("(X when complete)")) << terminal.ScreenText();
+    // 132800 bytes: two full blocks, one short block and the empty read.
+    EXPECT_EQ(terminal.Screen()[0], "TOLVA Working well****" + kIndent + "part3.zip");
+
+    terminal.Type("X");
+    terminal.Press("Enter");
+    ASSERT_TRUE(terminal.WaitForEnd());
+    EXPECT_EQ(terminal.ExitStatus(), 0);
+    screen = terminal.Screen();
+    EXPECT_EQ(screen[0], "Many thanks and good luck.");  // the window was cleared first
+    EXPECT_EQ(ReadWholeFile(folder / "out.dat"), joined);
+}
+
+TEST_F(JoinerOnTerminal, GTriesTheMissingPartAgainOnceItIsThere) {
+    std::string first = MakeParts({70000});
+    TerminalSession terminal(Command("out.dat part 1"), folder.Path());
+    Confirm(terminal);
+    ASSERT_TRUE(terminal.WaitForText("part2.ZIP is somehow not there.")) << terminal.ScreenText();
+    std::string second = PatternBytes(1000, 99);
+    WriteWholeFile(folder / "part2.zip", second);
+    terminal.Type("G");
+    terminal.Press("Enter");
+    ASSERT_TRUE(terminal.WaitForText("part3.ZIP is somehow not there.")) << terminal.ScreenText();
+    EXPECT_EQ(terminal.Screen()[0], "Okay. The file for part3.ZIP is somehow not there.");
+    terminal.Type("q");  // neither x nor g: the question comes again
+    terminal.Press("Enter");
+    ASSERT_TRUE(WaitForRow(terminal, 3, kQuestion)) << terminal.ScreenText();
+    std::vector<std::string> screen = terminal.Screen();
+    EXPECT_EQ(screen[1], kQuestion + " q");
+    EXPECT_EQ(screen[2], "Okay. The file for part3.ZIP is somehow not there.");
+    terminal.Type("x");
+    terminal.Press("Enter");
+    ASSERT_TRUE(terminal.WaitForEnd());
+    EXPECT_EQ(terminal.ExitStatus(), 0);
+    EXPECT_EQ(ReadWholeFile(folder / "out.dat"), first + second);
+}
