@@ -46,4 +46,22 @@ echo
 echo "MORVANTE 1 GiB: median ${morvante}s, split ${split}s, floor ${floor}s"
 echo "  MORVANTE / split = $(ratio "$morvante" "$split")   MORVANTE / floor = $(ratio "$morvante" "$floor")"
 echo "  MORVANTE peak resident memory: ${peak} KiB"
-rm -rf m s f
+rm -rf s f
+
+# --- TOLVA against cat of the same parts ---------------------------------------
+part_list=$(for k in $(seq 1 "$parts"); do printf 'part%d.zip ' "$k"; done)
+(cd m && printf 'y\nx\n' | "$bin/TOLVA" ../joined.dat part 1 > /dev/null)
+cmp -s joined.dat big.dat || { echo "TOLVA's join differs from the input"; exit 1; }
+(cd m && cat $part_list > ../catted.dat)
+cmp -s catted.dat big.dat || { echo "cat's join differs from the input"; exit 1; }
+echo "joins checked: TOLVA's and cat's outputs equal big.dat"
+
+hyperfine --runs "$runs" --warmup 1 --export-json join.json \
+    -n TOLVA "cd m && printf 'y\nx\n' | $bin/TOLVA ../joined.dat part 1 > /dev/null" \
+    -n cat "cd m && cat $part_list > ../catted.dat"
+read -r tolva cat < <(median join.json)
+peak=$( (cd m && printf 'y\nx\n' | /usr/bin/time -f %M "$bin/TOLVA" ../joined.dat part 1 > /dev/null) 2>&1 | tail -1)
+echo
+echo "TOLVA 1 GiB from $parts parts: median ${tolva}s, cat ${cat}s, TOLVA / cat = $(ratio "$tolva" "$cat")"
+echo "  TOLVA peak resident memory: ${peak} KiB"
+rm -rf m joined.dat catted.dat
