@@ -37,7 +37,11 @@ protected:
         if (!test_support::TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
     }
     std::string Command(const std::string& arguments) {
-        return "'" + test_support::ToolPath("TOLVA").string() + "' " + arguments;
+        std::string command = "'";
+        command += test_support::ToolPath("TOLVA").string();
+        command += "' ";
+        command += arguments;
+        return command;
     }
     std::string MakeParts(std::initializer_list<std::size_t> sizes) {
         std::string joined;
