@@ -76,6 +76,10 @@ extern TextStream StandardInput;
 extern TextStream StandardOutput;
 extern TextStream StandardError;
 
+// Opens the three streams on the system's standard handles with empty
+// buffers (done by StartProgram; tests use it to start afresh).
+void OpenStandardStreams();
+
 void WriteText(TextStream& stream, std::string_view text);
 void WriteInteger(TextStream& stream, std::int64_t value);
 void WriteChar(TextStream& stream, char c);

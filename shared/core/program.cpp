@@ -90,15 +90,7 @@ void StartProgram(int argc, char** argv) {
     platform::StartProcess(argc, argv);
     platform::SetFaultReporter(ReportFault);
     pendingError = 0;
-    StandardInput = TextStream{};
-    StandardInput.state = StreamState::Input;
-    StandardInput.which = platform::StandardStream::Input;
-    StandardOutput = TextStream{};
-    StandardOutput.state = StreamState::Output;
-    StandardOutput.which = platform::StandardStream::Output;
-    StandardError = TextStream{};
-    StandardError.state = StreamState::Output;
-    StandardError.which = platform::StandardStream::Error;
+    OpenStandardStreams();
     ConsoleStart();
 }
 

@@ -75,6 +75,17 @@ bool Available(TextStream& stream) {
 
 }  // namespace
 
+void OpenStandardStreams() {
+    auto open = [](TextStream& stream, platform::StandardStream which, StreamState state) {
+        stream = TextStream{};
+        stream.which = which;
+        stream.state = state;
+    };
+    open(StandardInput, platform::StandardStream::Input, StreamState::Input);
+    open(StandardOutput, platform::StandardStream::Output, StreamState::Output);
+    open(StandardError, platform::StandardStream::Error, StreamState::Output);
+}
+
 void WriteText(TextStream& stream, std::string_view text) {
     if (ReadyForOutput(stream)) Append(stream, text.data(), text.size());
 }

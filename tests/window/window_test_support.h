@@ -17,12 +17,7 @@ protected:
     void Start(const memory_console::Setup& setup = {}) {
         memory_console::Reset(setup);
         FetchIoResult();
-        StandardInput = TextStream{};
-        StandardInput.state = StreamState::Input;
-        StandardInput.which = platform::StandardStream::Input;
-        StandardOutput = TextStream{};
-        StandardOutput.state = StreamState::Output;
-        StandardOutput.which = platform::StandardStream::Output;
+        OpenStandardStreams();
         ConsoleStart();
     }
     void SetUp() override { Start(); }
