@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "part_files.h"
 #include "run_process.h"
 #include "terminal_session.h"
 
@@ -43,16 +44,7 @@ protected:
         command += arguments;
         return command;
     }
-    std::string MakeParts(std::initializer_list<std::size_t> sizes) {
-        std::string joined;
-        unsigned number = 1;
-        for (std::size_t size : sizes) {
-            std::string bytes = PatternBytes(size, number);
-            WriteWholeFile(folder / ("part" + std::to_string(number++) + ".zip"), bytes);
-            joined += bytes;
-        }
-        return joined;
-    }
+    std::string MakeParts(std::initializer_list<std::size_t> sizes) { return ::MakeParts(folder.Path(), sizes); }
     void Confirm(TerminalSession& terminal) {
         ASSERT_TRUE(terminal.WaitForText("type y: ")) << terminal.ScreenText();
         terminal.Type("y");

@@ -2,10 +2,10 @@
 // a console window only, so these tests look at files and exit codes; the
 // screen is checked in a real terminal (tolva_terminal_test.cpp).
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 
+#include "part_files.h"
 #include "run_process.h"
 
 namespace fs = std::filesystem;
@@ -32,17 +32,7 @@ protected:
         if (!flag.empty()) arguments.push_back(flag);
         return Run("TOLVA", arguments, keys);
     }
-    // Part files part1.zip ... with the given contents; gives them joined.
-    std::string MakeParts(std::initializer_list<std::size_t> sizes) {
-        std::string joined;
-        unsigned number = 1;
-        for (std::size_t size : sizes) {
-            std::string bytes = PatternBytes(size, number);
-            WriteWholeFile(folder / ("part" + std::to_string(number++) + ".zip"), bytes);
-            joined += bytes;
-        }
-        return joined;
-    }
+    std::string MakeParts(std::initializer_list<std::size_t> sizes) { return ::MakeParts(folder.Path(), sizes); }
     std::string Output() { return ReadWholeFile(folder / "out.dat"); }
 
     ScratchFolder folder;
@@ -142,7 +132,7 @@ TEST_F(Joiner, AnOutputThatCannotBeCreatedEndsWithTheReport) {
 
 TEST_F(Joiner, AReadOnlyPartCountsAsMissing) {
     std::string joined = MakeParts({1000, 2000});
-    chmod((folder / "part2.zip").c_str(), 0444);
+    test_support::MakeReadOnly(folder / "part2.zip");
     ProcessResult result = Join("y\nx\n");
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(Output(), joined.substr(0, 1000));
