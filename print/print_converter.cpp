@@ -69,11 +69,7 @@ void PrintOpenFailure() {
 
 // A name longer than a text can hold would be cut, and the cut name could
 // reach another file: such a name is refused as too long.
-bool NameTooLong(int argument) {
-    const char* bytes = nullptr;
-    std::size_t length = 0;
-    return platform::Argument(argument, &bytes, &length) && length > kShortTextBytes;
-}
+bool NameTooLong(int argument) { return ArgumentLength(argument) > kShortTextBytes; }
 
 }  // namespace
 

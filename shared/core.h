@@ -49,6 +49,10 @@ ShortText Blanks(int count);
 // cut to 255 bytes; the empty text when there is no such argument.
 ShortText ArgumentText(int n);
 
+// The length of argument n as given, before any cut (0 when there is no
+// such argument), so that a tool can refuse a name too long to hold.
+std::size_t ArgumentLength(int n);
+
 // The splitting of a whole command line into arguments: bytes 1 to 32 separate
 // arguments outside double quotes, "" inside an argument vanishes, any other
 // double quote switches quoting, and a quote left open runs to the end.

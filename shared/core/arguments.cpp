@@ -4,9 +4,9 @@ namespace {
 
 bool Separates(unsigned char c) { return c >= 1 && c <= 32; }
 
-}  // namespace
-
-bool CommandLineArgument(std::string_view line, int n, ShortText* out) {
+// Collects argument n of line into out (cut to 255 bytes) and gives its
+// whole length.
+bool SplitArgument(std::string_view line, int n, ShortText* out, std::size_t* fullLength) {
     std::size_t at = 0;
     for (int index = 0;; ++index) {
         while (at < line.size() && Separates(static_cast<unsigned char>(line[at]))) ++at;
@@ -14,6 +14,7 @@ bool CommandLineArgument(std::string_view line, int n, ShortText* out) {
 
         char collected[kShortTextBytes];
         std::size_t length = 0;
+        std::size_t total = 0;
         bool quoted = false;
         while (at < line.size()) {
             char c = line[at];
@@ -28,18 +29,45 @@ bool CommandLineArgument(std::string_view line, int n, ShortText* out) {
                 continue;
             }
             if (length < kShortTextBytes) collected[length++] = c;
+            ++total;
             ++at;
         }
         if (index == n) {
             *out = CopyText({collected, length});
+            *fullLength = total;
             return true;
         }
     }
 }
 
+}  // namespace
+
+bool CommandLineArgument(std::string_view line, int n, ShortText* out) {
+    std::size_t fullLength = 0;
+    return SplitArgument(line, n, out, &fullLength);
+}
+
 ShortText ArgumentText(int n) {
     const char* bytes = nullptr;
     std::size_t length = 0;
+    if (n != 0 && platform::CommandLine(&bytes, &length)) {
+        ShortText argument;
+        if (n < 0 || !CommandLineArgument({bytes, length}, n, &argument)) return ShortText{};
+        return argument;
+    }
     if (!platform::Argument(n, &bytes, &length)) return ShortText{};
     return CopyText({bytes, length});
+}
+
+std::size_t ArgumentLength(int n) {
+    const char* bytes = nullptr;
+    std::size_t length = 0;
+    if (n != 0 && platform::CommandLine(&bytes, &length)) {
+        ShortText argument;
+        std::size_t fullLength = 0;
+        if (n < 0 || !SplitArgument({bytes, length}, n, &argument, &fullLength)) return 0;
+        return fullLength;
+    }
+    if (!platform::Argument(n, &bytes, &length)) return 0;
+    return length;
 }

@@ -24,7 +24,7 @@ void ToSystemName(const ShortText& text, char* out) {
 // folder at the same time must not share one temporary file.
 ShortText TemporaryBeside(const ShortText& name) {
     std::string_view path = name.View();
-    std::size_t slash = path.find_last_of('/');
+    std::size_t slash = path.find_last_of(platform::FolderSeparators());
     std::string_view folder = slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash + 1);
     ShortText process = DecimalText(platform::ProcessId());
     return JoinTexts({folder, "~suite-output-", process.View(), ".tmp"});

@@ -1,7 +1,7 @@
 // The one narrow interface between the suite and the operating system.
 //
 // Everything the layer needs from the system is declared here and implemented
-// once per system (posix/ now, windows/ later). Results that can fail come
+// once per system (posix/ and windows/). Results that can fail come
 // back as the layer's own I/O error numbers (0 = none): each backend maps its
 // system's errors onto that table, so nothing above this header ever sees an
 // errno or a Win32 error code.
@@ -32,6 +32,11 @@ void StartProcess(int argc, char** argv);
 // the program file's path for n == 0. Gives false when there is no such
 // argument. The bytes stay valid for the whole run.
 bool Argument(int n, const char** bytes, std::size_t* length);
+
+// The whole command line as one byte string, on a system that hands it over
+// so (Windows); the layer then splits it itself, and Argument serves only
+// n == 0. Gives false on a system that hands over ready arguments (POSIX).
+bool CommandLine(const char** bytes, std::size_t* length);
 
 [[noreturn]] void ExitProcess(int code);
 
@@ -74,6 +79,10 @@ std::uint16_t RemoveFile(const char* name);
 
 // True when both names reach the same existing file.
 bool SameFile(const char* first, const char* second);
+
+// The bytes after which a file name's folder part ends ("/" on POSIX; on
+// Windows also the backslash and the colon of a drive).
+const char* FolderSeparators();
 
 // --- time ------------------------------------------------------------------
 

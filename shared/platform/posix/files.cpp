@@ -136,6 +136,8 @@ std::uint16_t RemoveFile(const char* name) {
     return 0;
 }
 
+const char* FolderSeparators() { return "/"; }
+
 bool SameFile(const char* first, const char* second) {
     struct stat a, b;
     if (::stat(first, &a) != 0 || ::stat(second, &b) != 0) return false;

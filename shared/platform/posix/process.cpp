@@ -121,6 +121,8 @@ bool Argument(int n, const char** bytes, std::size_t* length) {
     return true;
 }
 
+bool CommandLine(const char**, std::size_t*) { return false; }
+
 void ExitProcess(int code) { _exit(code); }
 
 std::uint32_t ProcessId() { return static_cast<std::uint32_t>(getpid()); }

@@ -8,55 +8,27 @@
 
 #include "../fault_injection.h"
 
-namespace platform::fault {
+namespace platform::posix {
 namespace {
 
-struct Plan {
-    Call call = Call::Count;  // Count: the slot is free
-    unsigned first = 0;       // the calls of this kind to disturb, by number
-    unsigned last = 0;
+// What the fault seam asks of one call, if anything.
+struct Disturbance {
     int error = 0;
     std::size_t takeAtMost = 0;
 };
 
-// A test arms a handful of faults at most.
-constexpr int kPlanSlots = 8;
-Plan plans[kPlanSlots];
-unsigned seen[static_cast<int>(Call::Count)];  // calls of each kind since the last Clear
+const Disturbance* Disturb(fault::Call call) {
+    static Disturbance disturbance;
+    if (!fault::Disturb(call, &disturbance.error, &disturbance.takeAtMost)) return nullptr;
+    return &disturbance;
+}
 
 }  // namespace
-
-void Inject(Call call, unsigned nth, int error, std::size_t takeAtMost, unsigned times) {
-    for (Plan& plan : plans) {
-        if (plan.call != Call::Count) continue;
-        unsigned counted = seen[static_cast<int>(call)];
-        plan = Plan{call, counted + nth, counted + nth + times - 1, error, takeAtMost};
-        return;
-    }
-}
-
-void Clear() {
-    for (Plan& plan : plans) plan = Plan{};
-    for (unsigned& count : seen) count = 0;
-}
-
-// Counts the call; gives the plan when this call is one to disturb.
-static const Plan* Disturb(Call call) {
-    unsigned number = ++seen[static_cast<int>(call)];
-    for (const Plan& plan : plans) {
-        if (plan.call == call && number >= plan.first && number <= plan.last) return &plan;
-    }
-    return nullptr;
-}
-
-}  // namespace platform::fault
-
-namespace platform::posix {
 
 using fault::Call;
 
 int CallOpen(const char* name, int flags, mode_t mode) {
-    if (const auto* plan = fault::Disturb(Call::Open)) {
+    if (const auto* plan = Disturb(Call::Open)) {
         errno = plan->error;
         return -1;
     }
@@ -64,7 +36,7 @@ int CallOpen(const char* name, int flags, mode_t mode) {
 }
 
 ssize_t CallRead(int fd, void* buffer, std::size_t count) {
-    if (const auto* plan = fault::Disturb(Call::Read)) {
+    if (const auto* plan = Disturb(Call::Read)) {
         if (plan->error != 0) {
             errno = plan->error;
             return -1;
@@ -75,7 +47,7 @@ ssize_t CallRead(int fd, void* buffer, std::size_t count) {
 }
 
 ssize_t CallWrite(int fd, const void* buffer, std::size_t count) {
-    if (const auto* plan = fault::Disturb(Call::Write)) {
+    if (const auto* plan = Disturb(Call::Write)) {
         if (plan->error != 0) {
             errno = plan->error;
             return -1;
@@ -87,7 +59,7 @@ ssize_t CallWrite(int fd, const void* buffer, std::size_t count) {
 }
 
 int CallClose(int fd) {
-    if (const auto* plan = fault::Disturb(Call::Close)) {
+    if (const auto* plan = Disturb(Call::Close)) {
         ::close(fd);  // the handle is gone either way, as after a real failed close
         errno = plan->error;
         return -1;
@@ -96,7 +68,7 @@ int CallClose(int fd) {
 }
 
 int CallFstat(int fd, struct stat* info) {
-    if (const auto* plan = fault::Disturb(Call::Length)) {
+    if (const auto* plan = Disturb(Call::Length)) {
         errno = plan->error;
         return -1;
     }

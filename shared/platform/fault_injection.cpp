@@ -1,0 +1,52 @@
+// The bookkeeping of injected faults, shared by every backend: which calls
+// of which kind are to fail or come up short.
+#include "fault_injection.h"
+
+namespace platform::fault {
+namespace {
+
+struct Plan {
+    Call call = Call::Count;  // Count: the slot is free
+    unsigned first = 0;       // the calls of this kind to disturb, by number
+    unsigned last = 0;
+    int error = 0;
+    std::size_t takeAtMost = 0;
+};
+
+// A test arms a handful of faults at most.
+constexpr int kPlanSlots = 8;
+Plan plans[kPlanSlots];
+unsigned seen[static_cast<int>(Call::Count)];  // calls of each kind since the last Clear
+
+// A slot whose calls have all gone by may take a new plan.
+bool Free(const Plan& plan) { return plan.call == Call::Count || plan.last < seen[static_cast<int>(plan.call)]; }
+
+}  // namespace
+
+void Inject(Call call, unsigned nth, int error, std::size_t takeAtMost, unsigned times) {
+    for (Plan& plan : plans) {
+        if (!Free(plan)) continue;
+        unsigned counted = seen[static_cast<int>(call)];
+        plan = Plan{call, counted + nth, counted + nth + times - 1, error, takeAtMost};
+        return;
+    }
+}
+
+void Clear() {
+    for (Plan& plan : plans) plan = Plan{};
+    for (unsigned& count : seen) count = 0;
+}
+
+bool Disturb(Call call, int* error, std::size_t* takeAtMost) {
+    unsigned number = ++seen[static_cast<int>(call)];
+    for (const Plan& plan : plans) {
+        if (plan.call == call && number >= plan.first && number <= plan.last) {
+            *error = plan.error;
+            *takeAtMost = plan.takeAtMost;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace platform::fault
