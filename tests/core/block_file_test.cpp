@@ -1,39 +1,12 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <cerrno>
 #include <filesystem>
 
-#include "core.h"
-#include "platform/fault_injection.h"
-#include "platform/posix/system_calls.h"
-#include "run_process.h"
+#include "block_file_fixture.h"
 
 using platform::fault::Call;
 using test_support::ReadWholeFile;
-using test_support::ScratchFolder;
 using test_support::WriteWholeFile;
-
-namespace {
-
-class BlockFileTest : public testing::Test {
-protected:
-    void SetUp() override {
-        platform::fault::Clear();
-        FetchIoResult();
-    }
-    void TearDown() override { platform::fault::Clear(); }
-
-    BlockFile Bound(const std::string& name) {
-        BlockFile file;
-        BindFile(file, CopyText((folder.Path() / name).string()));
-        return file;
-    }
-
-    ScratchFolder folder;
-};
-
-}  // namespace
 
 TEST_F(BlockFileTest, ReadBlockGivesWhatIsLeftThenZero) {
     WriteWholeFile(folder / "in", std::string(40, 'x'));
@@ -87,7 +60,7 @@ TEST_F(BlockFileTest, OpeningFailuresNameTheCause) {
     EXPECT_EQ(FetchIoResult(), 3);
 
     WriteWholeFile(folder / "readonly", "keep");
-    chmod((folder / "readonly").c_str(), 0444);
+    test_support::MakeReadOnly(folder / "readonly");
     BlockFile readOnly = Bound("readonly");
     OpenExisting(readOnly, 1);  // refused for the superuser too
     EXPECT_EQ(FetchIoResult(), 5);
@@ -160,51 +133,4 @@ TEST_F(BlockFileTest, AWriteTheSystemTakesNothingOfIsADiskFull) {
     WriteBlock(file, "0123456789abcdef", 16, done);
     EXPECT_EQ(done, 10);
     EXPECT_EQ(FetchIoResult(), 101);
-}
-
-TEST_F(BlockFileTest, SystemFailuresBecomeTheirNumbers) {
-    WriteWholeFile(folder / "in", "data");
-    BlockFile file = Bound("in");
-    OpenExisting(file, 1);
-    char buffer[8];
-    std::uint16_t done = 0;
-    platform::fault::Inject(Call::Read, 1, EIO);
-    ReadBlock(file, buffer, 8, done);
-    EXPECT_EQ(FetchIoResult(), 161);
-    platform::fault::Inject(Call::Read, 1, EINTR);  // an interruption is retried, never reported
-    ReadBlock(file, buffer, 8, done);
-    EXPECT_EQ(FetchIoResult(), 0);
-    EXPECT_EQ(done, 4);
-    platform::fault::Inject(Call::Write, 1, ENOSPC);
-    WriteBlock(file, "x", 1, done);
-    EXPECT_EQ(FetchIoResult(), 101);
-    platform::fault::Inject(Call::Write, 1, EIO);
-    WriteBlock(file, "x", 1, done);
-    EXPECT_EQ(FetchIoResult(), 160);
-    platform::fault::Inject(Call::Close, 1, EIO);
-    CloseFile(file);
-    EXPECT_EQ(FetchIoResult(), 160);
-    EXPECT_EQ(file.state, FileState::Closed);
-    platform::fault::Inject(Call::Open, 1, EMFILE);
-    OpenExisting(file, 1);
-    EXPECT_EQ(FetchIoResult(), 4);
-}
-
-TEST(ErrnoMapping, FollowsTheLayersNumbers) {
-    using platform::posix::Direction;
-    using platform::posix::MapErrno;
-    EXPECT_EQ(MapErrno(ENOENT, Direction::Other), 2);
-    EXPECT_EQ(MapErrno(ENOTDIR, Direction::Other), 3);
-    EXPECT_EQ(MapErrno(ENAMETOOLONG, Direction::Other), 3);
-    EXPECT_EQ(MapErrno(EMFILE, Direction::Other), 4);
-    EXPECT_EQ(MapErrno(ENFILE, Direction::Other), 4);
-    for (int e : {EACCES, EPERM, EISDIR}) EXPECT_EQ(MapErrno(e, Direction::Other), 5) << e;
-    EXPECT_EQ(MapErrno(EBADF, Direction::Read), 6);
-    EXPECT_EQ(MapErrno(EROFS, Direction::Other), 150);
-    for (int e : {ENOSPC, EDQUOT, EFBIG}) EXPECT_EQ(MapErrno(e, Direction::Write), 101) << e;
-    for (int e : {ENXIO, ENODEV, ENOMEDIUM}) EXPECT_EQ(MapErrno(e, Direction::Other), 152) << e;
-    EXPECT_EQ(MapErrno(EIO, Direction::Read), 161);
-    EXPECT_EQ(MapErrno(EIO, Direction::Write), 160);
-    EXPECT_EQ(MapErrno(EIO, Direction::Other), 162);
-    EXPECT_EQ(MapErrno(EXDEV, Direction::Other), 162);
 }

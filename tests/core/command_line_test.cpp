@@ -49,17 +49,3 @@ TEST(CommandLine, ArgumentsAreCutTo255Bytes) {
     std::string line = "prog " + std::string(300, 'x') + " y";
     EXPECT_EQ(Split(line), (Arguments{std::string(255, 'x'), "y"}));
 }
-
-TEST(ArgumentText, TakesArgvAsGivenCutTo255) {
-    std::string longArgument(300, 'z');
-    std::string blank = "a b";
-    char program[] = "prog";
-    char* argv[] = {program, longArgument.data(), blank.data(), nullptr};
-    platform::StartProcess(3, argv);
-    EXPECT_EQ(ArgumentText(1).View(), std::string(255, 'z'));
-    EXPECT_EQ(ArgumentText(2).View(), "a b");  // never split again
-    EXPECT_TRUE(ArgumentText(3).Empty());
-    EXPECT_TRUE(ArgumentText(5).Empty());
-    EXPECT_TRUE(ArgumentText(-1).Empty());
-    EXPECT_FALSE(ArgumentText(0).Empty());
-}

@@ -1,72 +1,35 @@
 // Puts a pipe in the place of standard input or output for in-process
-// tests of the text streams, and restores the real one afterwards.
+// tests of the text streams, and restores the real one afterwards. Each
+// system has its own way (stdio_capture_posix.cpp, stdio_capture_windows.cpp).
 #pragma once
 
-#include <unistd.h>
-
+#include <cstdint>
 #include <string>
-
-#include "core.h"
 
 class StandardInputFrom {
 public:
-    explicit StandardInputFrom(const std::string& bytes) {
-        saved_ = dup(0);
-        int ends[2];
-        if (pipe(ends) != 0) return;
-        // Tests keep their input well under a pipe's capacity.
-        ssize_t written = write(ends[1], bytes.data(), bytes.size());
-        (void)written;
-        close(ends[1]);
-        dup2(ends[0], 0);
-        close(ends[0]);
-        StandardInput = TextStream{};
-        StandardInput.state = StreamState::Input;
-        StandardInput.which = platform::StandardStream::Input;
-    }
-    ~StandardInputFrom() {
-        dup2(saved_, 0);
-        close(saved_);
-    }
+    explicit StandardInputFrom(const std::string& bytes);
+    ~StandardInputFrom();
+    StandardInputFrom(const StandardInputFrom&) = delete;
+    StandardInputFrom& operator=(const StandardInputFrom&) = delete;
 
 private:
-    int saved_;
+    std::intptr_t saved_ = -1;   // the real standard input
+    std::intptr_t reader_ = -1;  // the pipe's end that stands in for it, where it must be closed apart
 };
 
 class StandardOutputCapture {
 public:
-    StandardOutputCapture() {
-        saved_ = dup(1);
-        int ends[2];
-        if (pipe(ends) != 0) return;
-        reader_ = ends[0];
-        dup2(ends[1], 1);
-        close(ends[1]);
-        StandardOutput = TextStream{};
-        StandardOutput.state = StreamState::Output;
-        StandardOutput.which = platform::StandardStream::Output;
-    }
-    ~StandardOutputCapture() {
-        Restore();
-        close(reader_);
-    }
+    StandardOutputCapture();
+    ~StandardOutputCapture();
+    StandardOutputCapture(const StandardOutputCapture&) = delete;
+    StandardOutputCapture& operator=(const StandardOutputCapture&) = delete;
     // Everything written so far; the real standard output is back afterwards.
-    std::string Taken() {
-        Restore();
-        std::string bytes;
-        char buffer[4096];
-        ssize_t got;
-        while ((got = read(reader_, buffer, sizeof buffer)) > 0) bytes.append(buffer, static_cast<std::size_t>(got));
-        return bytes;
-    }
+    std::string Taken();
 
 private:
-    void Restore() {
-        if (saved_ < 0) return;
-        dup2(saved_, 1);
-        close(saved_);
-        saved_ = -1;
-    }
-    int saved_ = -1;
-    int reader_ = -1;
+    void Restore();
+    std::intptr_t saved_ = -1;   // the real standard output, until restored
+    std::intptr_t writer_ = -1;  // the pipe's end that stands in for it, where it must be closed apart
+    std::intptr_t reader_ = -1;
 };

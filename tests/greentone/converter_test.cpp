@@ -5,7 +5,6 @@
 // Messages are drawn on a terminal only, so these tests look at files and
 // exit codes; the messages are checked in a terminal session of their own.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -17,6 +16,7 @@
 
 namespace {
 
+using test_support::MakeReadOnly;
 using test_support::PatternBytes;
 using test_support::ProcessOptions;
 using test_support::ProcessResult;
@@ -126,8 +126,6 @@ std::vector<std::string> FolderContents(const ScratchFolder& folder) {
     std::sort(names.begin(), names.end());
     return names;
 }
-
-void MakeReadOnly(const std::filesystem::path& path) { ASSERT_EQ(::chmod(path.c_str(), 0444), 0); }
 
 // --- whole images ---------------------------------------------------------------------
 

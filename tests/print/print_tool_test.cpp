@@ -2,7 +2,6 @@
 // Their messages are drawn on the console only, so they are checked on a
 // terminal elsewhere; here standard output is a pipe.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -45,7 +44,9 @@ protected:
 
     std::vector<std::string> FolderContents() {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder.Path())) names.push_back(entry.path().filename());
+        for (const auto& entry : fs::directory_iterator(folder.Path())) {
+            names.push_back(entry.path().filename().string());
+        }
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -108,7 +109,7 @@ TEST_F(PrintConverter, AnEmptyInputGivesAnEmptyOutput) {
 
 TEST_F(PrintConverter, MissingArgumentsOrAnInputThatCannotBeOpenedTouchNoFile) {
     WriteWholeFile(folder / "readonly.bmp", CaptureImage());
-    chmod((folder / "readonly.bmp").c_str(), 0444);
+    test_support::MakeReadOnly(folder / "readonly.bmp");
     fs::create_directory(folder / "folder.bmp");
     const std::vector<std::vector<std::string>> runs = {
         {}, {"readonly.bmp"}, {"", "out.bmp"}, {"readonly.bmp", ""},
@@ -144,7 +145,7 @@ TEST_F(PrintConverter, ALongerExistingOutputIsCutToTheNewLength) {
 TEST_F(PrintConverter, ConvertingInPlaceReplacesTheInputOnlyWhenComplete) {
     std::string input = CaptureImage(3);
     WriteWholeFile(folder / "image.bmp", input);
-    chmod((folder / "image.bmp").c_str(), 0600);
+    fs::permissions(folder / "image.bmp", fs::perms::owner_read | fs::perms::owner_write);
     // A failed write leaves the input as it was and no temporary file.
     ExpectReport(Run(false, {"image.bmp", "image.bmp"}, 100000), 101);
     EXPECT_TRUE(ReadWholeFile(folder / "image.bmp") == input);
@@ -154,9 +155,7 @@ TEST_F(PrintConverter, ConvertingInPlaceReplacesTheInputOnlyWhenComplete) {
     EXPECT_EQ(result.exitCode, 0) << result.errors;
     EXPECT_TRUE(ReadWholeFile(folder / "image.bmp") == Printed(input, false));
     EXPECT_EQ(FolderContents(), std::vector<std::string>{"image.bmp"});
-    struct stat info;
-    ASSERT_EQ(stat((folder / "image.bmp").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(fs::status(folder / "image.bmp").permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(PrintConverter, SimultaneousInPlaceConversionsInOneFolderKeepTheirOwnImages) {

@@ -1,6 +1,5 @@
 // MORVANTE run as a real process: piped replies, captured dialogue, parts on disk.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -186,7 +185,7 @@ TEST_F(Splitter, AnInputThatCannotBeOpenedEndsWithTheReportAndCreatesNothing) {
         int number;
     } cases[] = {{"absent.dat", 2}, {"no-folder/in.dat", 3}, {"readonly.dat", 5}};
     WriteWholeFile(folder / "readonly.dat", "abc");
-    chmod((folder / "readonly.dat").c_str(), 0444);
+    test_support::MakeReadOnly(folder / "readonly.dat");
     for (const Case& c : cases) {
         ProcessResult result = Run({c.input, "part", "1"}, "y\n");
         EXPECT_EQ(result.exitCode, c.number) << c.input;

@@ -9,9 +9,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <random>
-#include <sstream>
 #include <stdexcept>
 
 #ifndef SUITE_TOOL_DIR
@@ -125,25 +122,6 @@ ScratchFolder::~ScratchFolder() {
                                      std::filesystem::perm_options::add, ignored);
     }
     std::filesystem::remove_all(path_, ignored);
-}
-
-std::string ReadWholeFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void WriteWholeFile(const std::filesystem::path& file, const std::string& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string PatternBytes(std::size_t count, unsigned seed) {
-    std::mt19937 generator(seed);
-    std::string bytes(count, '\0');
-    for (char& byte : bytes) byte = static_cast<char>(generator() & 0xFFu);
-    return bytes;
 }
 
 }  // namespace test_support

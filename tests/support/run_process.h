@@ -1,6 +1,7 @@
 // Runs a real tool process for end-to-end tests: arguments as given, bytes
 // piped to its standard input, standard output and error captured, in a
-// folder of the test's choosing.
+// folder of the test's choosing. Built for the system the tools are built
+// for (fork/exec on POSIX, CreateProcess on Windows).
 #pragma once
 
 #include <filesystem>
@@ -19,7 +20,7 @@ struct ProcessResult {
 struct ProcessOptions {
     std::filesystem::path folder;          // working folder; empty = the test's own
     std::string input;                     // bytes for standard input (closed after them)
-    long fileSizeLimit = -1;               // RLIMIT_FSIZE for the child, -1 = unchanged
+    long fileSizeLimit = -1;               // RLIMIT_FSIZE for the child, -1 = unchanged (POSIX only)
     bool inputFromNullDevice = false;      // standard input is /dev/null instead of a pipe
     std::filesystem::path outputFile;      // when set, standard output goes to this file
 };
@@ -43,10 +44,13 @@ private:
 };
 
 std::string ReadWholeFile(const std::filesystem::path& file);
+// Takes every write permission away (on Windows: the read-only attribute).
+void MakeReadOnly(const std::filesystem::path& file);
 void WriteWholeFile(const std::filesystem::path& file, const std::string& bytes);
 // Bytes that look random but are the same on every run.
 std::string PatternBytes(std::size_t count, unsigned seed = 1);
-// The directory with the built tools (set by the build).
+// A file in the directory of the built tools (set by the build); a tool's
+// name without an extension gets the system's program suffix.
 std::filesystem::path ToolPath(const std::string& tool);
 
 }  // namespace test_support

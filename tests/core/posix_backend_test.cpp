@@ -1,0 +1,75 @@
+// The POSIX backend: errno values become the layer's numbers, and the
+// arguments are argv as the system hands them over.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+#include "block_file_fixture.h"
+#include "platform/posix/system_calls.h"
+
+using platform::fault::Call;
+using test_support::WriteWholeFile;
+
+TEST_F(BlockFileTest, SystemFailuresBecomeTheirNumbers) {
+    WriteWholeFile(folder / "in", "data");
+    BlockFile file = Bound("in");
+    OpenExisting(file, 1);
+    char buffer[8];
+    std::uint16_t done = 0;
+    platform::fault::Inject(Call::Read, 1, EIO);
+    ReadBlock(file, buffer, 8, done);
+    EXPECT_EQ(FetchIoResult(), 161);
+    platform::fault::Inject(Call::Read, 1, EINTR);  // an interruption is retried, never reported
+    ReadBlock(file, buffer, 8, done);
+    EXPECT_EQ(FetchIoResult(), 0);
+    EXPECT_EQ(done, 4);
+    platform::fault::Inject(Call::Write, 1, ENOSPC);
+    WriteBlock(file, "x", 1, done);
+    EXPECT_EQ(FetchIoResult(), 101);
+    platform::fault::Inject(Call::Write, 1, EIO);
+    WriteBlock(file, "x", 1, done);
+    EXPECT_EQ(FetchIoResult(), 160);
+    platform::fault::Inject(Call::Close, 1, EIO);
+    CloseFile(file);
+    EXPECT_EQ(FetchIoResult(), 160);
+    EXPECT_EQ(file.state, FileState::Closed);
+    platform::fault::Inject(Call::Open, 1, EMFILE);
+    OpenExisting(file, 1);
+    EXPECT_EQ(FetchIoResult(), 4);
+}
+
+TEST(ErrnoMapping, FollowsTheLayersNumbers) {
+    using platform::posix::Direction;
+    using platform::posix::MapErrno;
+    EXPECT_EQ(MapErrno(ENOENT, Direction::Other), 2);
+    EXPECT_EQ(MapErrno(ENOTDIR, Direction::Other), 3);
+    EXPECT_EQ(MapErrno(ENAMETOOLONG, Direction::Other), 3);
+    EXPECT_EQ(MapErrno(EMFILE, Direction::Other), 4);
+    EXPECT_EQ(MapErrno(ENFILE, Direction::Other), 4);
+    for (int e : {EACCES, EPERM, EISDIR}) EXPECT_EQ(MapErrno(e, Direction::Other), 5) << e;
+    EXPECT_EQ(MapErrno(EBADF, Direction::Read), 6);
+    EXPECT_EQ(MapErrno(EROFS, Direction::Other), 150);
+    for (int e : {ENOSPC, EDQUOT, EFBIG}) EXPECT_EQ(MapErrno(e, Direction::Write), 101) << e;
+    for (int e : {ENXIO, ENODEV, ENOMEDIUM}) EXPECT_EQ(MapErrno(e, Direction::Other), 152) << e;
+    EXPECT_EQ(MapErrno(EIO, Direction::Read), 161);
+    EXPECT_EQ(MapErrno(EIO, Direction::Write), 160);
+    EXPECT_EQ(MapErrno(EIO, Direction::Other), 162);
+    EXPECT_EQ(MapErrno(EXDEV, Direction::Other), 162);
+}
+
+TEST(ArgumentText, TakesArgvAsGivenCutTo255) {
+    std::string longArgument(300, 'z');
+    std::string blank = "a b";
+    char program[] = "prog";
+    char* argv[] = {program, longArgument.data(), blank.data(), nullptr};
+    platform::StartProcess(3, argv);
+    EXPECT_EQ(ArgumentText(1).View(), std::string(255, 'z'));
+    EXPECT_EQ(ArgumentLength(1), 300u);  // the length before the cut
+    EXPECT_EQ(ArgumentLength(3), 0u);
+    EXPECT_EQ(ArgumentText(2).View(), "a b");  // never split again
+    EXPECT_TRUE(ArgumentText(3).Empty());
+    EXPECT_TRUE(ArgumentText(5).Empty());
+    EXPECT_TRUE(ArgumentText(-1).Empty());
+    EXPECT_FALSE(ArgumentText(0).Empty());
+}
