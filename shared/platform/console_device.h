@@ -2,8 +2,9 @@
 // its logic (drawing, line editor, key poll) and the system.
 //
 // The implementation is chosen when a program is linked, never at run time:
-// a tool links the real one of its system (a terminal on POSIX), the unit
-// tests link an in-memory console instead. Each defines every function here.
+// a tool links the real one of its system (a terminal on POSIX, the console
+// window on Windows), the unit tests link an in-memory console instead.
+// Each defines every function here.
 //
 // Coordinates are 0-based columns and rows inside the window.
 #pragma once
@@ -57,10 +58,14 @@ enum class KeySource : std::uint8_t { Keyboard, TypedBytes };
 KeySource Source();
 
 enum class EventKind : std::uint8_t {
-    Other,     // not a key press: a release, a mouse or focus event
-    Modifier,  // a press of Shift, Ctrl, Alt, Caps Lock, Num Lock or Scroll Lock
-    Press,     // any other key press
+    Other,        // not a key press: a release, a mouse or focus event
+    Modifier,     // a press of Shift, Ctrl, Alt, Caps Lock, Num Lock or Scroll Lock
+    Press,        // any other key press
+    AltReleased,  // an Alt key let go: it ends a character typed as Alt + keypad digits
 };
+
+// keypadDigit of every key that is not one of the keypad's digit keys.
+inline constexpr std::uint8_t kNoKeypadDigit = 0xFF;
 
 struct KeyEvent {
     EventKind kind = EventKind::Other;
@@ -69,6 +74,8 @@ struct KeyEvent {
     bool extended = false;       // the separate cursor and editing block, keypad Enter and "/"
     bool leftAltDown = false;
     bool shiftDown = false;
+    bool altDown = false;                       // either Alt key is held
+    std::uint8_t keypadDigit = kNoKeypadDigit;  // 0-9 for the keypad's digit keys, Num Lock on or off
 };
 
 // Codes of the PC keyboard that the window console itself acts on.
@@ -99,7 +106,8 @@ ReadResult ReadEvent(KeyEvent* event, bool wait);
 // --- tone --------------------------------------------------------------------
 
 // Starts a tone of hz hertz that lasts until StopTone; where no tone device
-// can be reached, rings the terminal's bell once and returns at once.
+// can be reached, rings the terminal's bell once and returns at once (on
+// Windows: sounds the system beep at hz for a second, then returns).
 void StartTone(std::uint16_t hz);
 void StopTone();
 

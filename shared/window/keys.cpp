@@ -1,5 +1,7 @@
 // The held key: the key poll, the key read, and the keys the line editor
-// waits for. Special keys are handed on as 0 followed by their code.
+// waits for. Special keys are handed on as 0 followed by their code; a
+// character may also be typed as its decimal code on the keypad while Alt
+// is held.
 #include "../platform/console_device.h"
 #include "../window.h"
 #include "window_console.h"
@@ -15,14 +17,31 @@ constexpr std::uint8_t kTab = 9;
 constexpr char kEndOfKeys = 26;  // what TakeKey gives when no key can come
 constexpr std::uint16_t kReadFault = 161;
 
+constexpr unsigned kCodeRange = 256;  // a composed code is taken modulo this
+
 bool keyHeld = false;
 Key heldKey;
+// The code typed so far as keypad digits while Alt is held.
+std::uint8_t composedCode = 0;
 // Piped bytes: a LF right after a CR belongs to the same Enter.
 bool lastTypedWasCarriageReturn = false;
 
-// The key an input event stands for; false when it is none.
+// The key an input event stands for; false when it is none. Keypad digits
+// while Alt is down are no key presses: they compose a character code,
+// which Alt's release hands on when it is above 0.
 bool KeyOfEvent(const device::KeyEvent& event, Key* key) {
+    if (event.kind == device::EventKind::AltReleased) {
+        std::uint8_t code = composedCode;
+        composedCode = 0;
+        if (code == 0) return false;
+        *key = {false, code};
+        return true;
+    }
     if (event.kind != device::EventKind::Press) return false;
+    if (event.altDown && event.keypadDigit <= 9) {
+        composedCode = static_cast<std::uint8_t>((composedCode * 10u + event.keypadDigit) % kCodeRange);
+        return false;
+    }
     if (event.character == kTab && event.shiftDown) {
         *key = {true, device::scan::kShiftTab};
     } else if (event.character == 0 || event.leftAltDown || event.extended) {
@@ -72,6 +91,7 @@ std::uint16_t NextKey(Key* key) {
 void ResetKeys() {
     keyHeld = false;
     heldKey = Key{};
+    composedCode = 0;
     lastTypedWasCarriageReturn = false;
 }
 

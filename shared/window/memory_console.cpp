@@ -75,6 +75,22 @@ void PressModifier() {
 
 void ReleaseKey() { Queue(device::KeyEvent{}); }
 
+void PressKeypadDigit(std::uint8_t digit, bool altDown) {
+    device::KeyEvent event;
+    event.kind = device::EventKind::Press;
+    event.character = altDown ? 0 : static_cast<std::uint8_t>('0' + digit);
+    event.altDown = altDown;
+    event.leftAltDown = altDown;
+    event.keypadDigit = digit;
+    Queue(event);
+}
+
+void ReleaseAlt() {
+    device::KeyEvent event;
+    event.kind = device::EventKind::AltReleased;
+    Queue(event);
+}
+
 int ToneHz() { return toneHz; }
 int StartCount() { return starts; }
 int EndCount() { return ends; }

@@ -39,6 +39,9 @@ void Type(std::string_view characters);     // presses of character keys (or typ
 void PressSpecial(std::uint8_t scanCode);   // a key without a character (F1, cursor keys)
 void PressModifier();                       // Shift, Ctrl or Alt alone
 void ReleaseKey();                          // an event that is no key press
+// A keypad digit key, with Alt held (it then has no character) or without.
+void PressKeypadDigit(std::uint8_t digit, bool altDown);
+void ReleaseAlt();                          // an Alt key let go
 
 int ToneHz();       // 0 while silent
 int StartCount();   // how often the device was taken, given back

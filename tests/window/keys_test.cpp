@@ -1,5 +1,7 @@
 // The held key: KeyWaiting, TakeKey with special keys as 0 then the code,
 // piped bytes; the tone and the end of the console.
+#include <chrono>
+
 #include "window_test_support.h"
 
 namespace {
@@ -62,6 +64,52 @@ TEST_F(KeysTest, KeysWithoutCharacterWithLeftAltOrExtendedAreSpecial) {
     for (int code : expected) EXPECT_EQ(Take(), code);
 }
 
+TEST_F(KeysTest, AltWithKeypadDigitsTypesTheCharacterOfThatCodeOnRelease) {
+    memory_console::PressModifier();  // Alt
+    memory_console::PressKeypadDigit(6, true);
+    memory_console::PressKeypadDigit(5, true);
+    EXPECT_FALSE(KeyWaiting());  // nothing until Alt is let go
+    memory_console::ReleaseAlt();
+    EXPECT_TRUE(KeyWaiting());
+    EXPECT_EQ(Take(), 65);
+    // The code is taken modulo 256, and every release starts afresh.
+    for (std::uint8_t digit : {3, 2, 1}) memory_console::PressKeypadDigit(digit, true);
+    memory_console::ReleaseAlt();
+    for (std::uint8_t digit : {2, 5, 5}) memory_console::PressKeypadDigit(digit, true);
+    memory_console::ReleaseAlt();
+    EXPECT_EQ(Take(), 65);
+    EXPECT_EQ(Take(), 255);
+}
+
+TEST_F(KeysTest, AltReleasedWithoutACodeAboveZeroTypesNothing) {
+    memory_console::ReleaseAlt();  // Alt alone
+    memory_console::PressKeypadDigit(0, true);
+    memory_console::PressKeypadDigit(0, true);
+    memory_console::ReleaseAlt();
+    EXPECT_FALSE(KeyWaiting());
+    memory_console::PressKeypadDigit(2, true);
+    memory_console::PressKeypadDigit(5, true);
+    memory_console::PressKeypadDigit(6, true);  // 256 is 0
+    memory_console::ReleaseAlt();
+    EXPECT_FALSE(KeyWaiting());
+}
+
+TEST_F(KeysTest, KeypadDigitsWithoutAltAreTheirCharacters) {
+    memory_console::PressKeypadDigit(7, false);
+    memory_console::ReleaseAlt();  // a release after them composes nothing
+    EXPECT_EQ(Take(), '7');
+    EXPECT_FALSE(KeyWaiting());
+}
+
+TEST_F(KeysTest, AComposedCharacterIsTypedIntoTheLineEditor) {
+    memory_console::Type("a");
+    for (std::uint8_t digit : {9, 8}) memory_console::PressKeypadDigit(digit, true);
+    memory_console::ReleaseAlt();
+    memory_console::Type("\r");
+    EXPECT_EQ(ReadText().View(), "ab");
+    EXPECT_EQ(RowText(0), "ab");
+}
+
 TEST_F(KeysTest, NoEchoOfTakenKeys) {
     memory_console::Type("q");
     EXPECT_EQ(Take(), 'q');
@@ -104,11 +152,13 @@ TEST_F(KeysTest, ToneRunsUntilStoppedAndEveryEndSilencesIt) {
 }
 
 TEST_F(KeysTest, PauseSleepsAboutTheTimeAsked) {
-    std::uint32_t before = MillisecondTicks();
+    // Measured with a clock of its own: Windows' tick counter moves in
+    // steps of about 16 milliseconds.
+    auto before = std::chrono::steady_clock::now();
     Pause(30);
-    std::uint32_t slept = MillisecondTicks() - before;
-    EXPECT_GE(slept, 29u);
-    EXPECT_LT(slept, 1000u);
+    auto slept = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - before);
+    EXPECT_GE(slept.count(), 29);
+    EXPECT_LT(slept.count(), 1000);
 }
 
 }  // namespace
