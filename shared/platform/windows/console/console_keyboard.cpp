@@ -1,0 +1,131 @@
+// The console's keyboard: key events as the console reports them, turned
+// into the PC keyboard's codes. When standard input is no console (a file,
+// a pipe) its bytes are the typed keys. The console's input mode stays as
+// it was found, and no Ctrl+C handler is installed.
+#include <windows.h>
+
+#include "../../console_device.h"
+#include "../../platform.h"
+#include "console.h"
+#include "key_codes.h"
+
+namespace platform {
+namespace {
+
+// Typed bytes from a file or a pipe are read in stream-buffer sized pieces.
+constexpr std::size_t kTypedBytes = 256;
+
+HANDLE keyboard = INVALID_HANDLE_VALUE;
+bool keyboardIsConsole = false;
+
+char typed[kTypedBytes];
+std::size_t typedCount = 0;
+std::size_t typedNext = 0;
+bool typedEnded = false;
+
+bool IsModifier(WORD virtualKey) {
+    switch (virtualKey) {
+        case VK_SHIFT:
+        case VK_CONTROL:
+        case VK_MENU:
+        case VK_CAPITAL:
+        case VK_NUMLOCK:
+        case VK_SCROLL: return true;
+        default: return false;
+    }
+}
+
+console::KeyEvent EventOf(const INPUT_RECORD& record) {
+    console::KeyEvent event;
+    if (record.EventType != KEY_EVENT) return event;
+    const KEY_EVENT_RECORD& key = record.Event.KeyEvent;
+    if (!key.bKeyDown) {
+        if (key.wVirtualKeyCode == VK_MENU) event.kind = console::EventKind::AltReleased;
+        return event;
+    }
+    if (IsModifier(key.wVirtualKeyCode)) {
+        event.kind = console::EventKind::Modifier;
+        return event;
+    }
+    DWORD state = key.dwControlKeyState;
+    windows::HeldModifiers held;
+    held.shift = (state & SHIFT_PRESSED) != 0;
+    held.ctrl = (state & (LEFT_CTRL_PRESSED | RIGHT_CTRL_PRESSED)) != 0;
+    held.alt = (state & (LEFT_ALT_PRESSED | RIGHT_ALT_PRESSED)) != 0;
+    auto scanCode = static_cast<std::uint8_t>(key.wVirtualScanCode);
+    event.kind = console::EventKind::Press;
+    event.character = static_cast<std::uint8_t>(key.uChar.AsciiChar);
+    event.scanCode = windows::ExtendedCode(scanCode, held);
+    event.extended = (state & ENHANCED_KEY) != 0;
+    event.leftAltDown = (state & LEFT_ALT_PRESSED) != 0;
+    event.shiftDown = held.shift;
+    event.altDown = held.alt;
+    event.keypadDigit = windows::KeypadDigit(scanCode, event.extended);
+    return event;
+}
+
+console::ReadResult ReadTypedByte(console::KeyEvent* event, bool wait) {
+    if (typedNext == typedCount) {
+        if (typedEnded || !wait) return typedEnded ? console::ReadResult::Ended : console::ReadResult::NothingWaiting;
+        std::size_t got = 0;
+        if (ReadFile(StandardHandle(StandardStream::Input), typed, sizeof typed, &got) != 0 || got == 0) {
+            typedEnded = true;
+            return console::ReadResult::Ended;
+        }
+        typedCount = got;
+        typedNext = 0;
+    }
+    *event = console::KeyEvent{};
+    event->kind = console::EventKind::Press;
+    event->character = static_cast<std::uint8_t>(typed[typedNext++]);
+    return console::ReadResult::Event;
+}
+
+}  // namespace
+
+namespace console {
+
+void StartDevice() {
+    keyboard = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    keyboardIsConsole = keyboard != INVALID_HANDLE_VALUE && keyboard != nullptr && GetConsoleMode(keyboard, &mode);
+    typedCount = typedNext = 0;
+    typedEnded = false;
+    if (keyboardIsConsole) {
+        // Some consoles (Wine's on a terminal) begin to take keys only once
+        // input has been asked for; a peek, which takes nothing, starts them.
+        INPUT_RECORD record;
+        DWORD seen = 0;
+        PeekConsoleInputA(keyboard, &record, 1, &seen);
+    }
+}
+
+void EndDevice() {
+    windows::RestoreCodePage();
+    windows::ReleaseBeeper();
+}
+
+KeySource Source() { return keyboardIsConsole ? KeySource::Keyboard : KeySource::TypedBytes; }
+
+// Waiting is polling: the console's queue is looked at every millisecond.
+ReadResult ReadEvent(KeyEvent* event, bool wait) {
+    if (!keyboardIsConsole) return ReadTypedByte(event, wait);
+    for (;;) {
+        DWORD pending = 0;
+        if (!GetNumberOfConsoleInputEvents(keyboard, &pending)) return ReadResult::Ended;
+        if (pending == 0) {
+            if (!wait) return ReadResult::NothingWaiting;
+            Sleep(1);
+            continue;
+        }
+        INPUT_RECORD record;
+        DWORD got = 0;
+        if (!ReadConsoleInputA(keyboard, &record, 1, &got)) return ReadResult::Ended;
+        if (got == 0) continue;
+        *event = EventOf(record);
+        return ReadResult::Event;
+    }
+}
+
+}  // namespace console
+}  // namespace platform

@@ -1,0 +1,147 @@
+// Files on Windows: names converted from the ANSI code page, opened with
+// read and write access, moved with one request per block, and the system's
+// error codes mapped onto the layer's numbers.
+#include <windows.h>
+// The system's header names one of its own calls so; ours is a different one.
+#undef ReplaceFile
+
+#include "../platform.h"
+#include "error_mapping.h"
+#include "system_calls.h"
+
+namespace platform {
+namespace {
+
+using windows::MapSystemError;
+
+// A name of 255 bytes becomes at most 255 UTF-16 units (one per byte at
+// most), plus the terminating zero.
+constexpr int kWideNameUnits = 256;
+
+// The most bytes handed to the system in one request: a request's count is
+// 32-bit, and a block never comes near this.
+constexpr std::size_t kLargestRequest = 0x40000000;
+
+struct WideName {
+    wchar_t units[kWideNameUnits];
+};
+
+// Gives 0, or the layer's number for a name that cannot be converted.
+std::uint16_t ToWide(const char* name, WideName* wide) {
+    if (MultiByteToWideChar(CP_ACP, 0, name, -1, wide->units, kWideNameUnits) == 0) {
+        return MapSystemError(GetLastError());
+    }
+    return 0;
+}
+
+HANDLE AsHandle(FileHandle handle) { return reinterpret_cast<HANDLE>(handle); }
+
+DWORD RequestSize(std::size_t count) { return static_cast<DWORD>(count < kLargestRequest ? count : kLargestRequest); }
+
+}  // namespace
+
+FileHandle StandardHandle(StandardStream which) {
+    DWORD kind = STD_INPUT_HANDLE;
+    if (which == StandardStream::Output) kind = STD_OUTPUT_HANDLE;
+    if (which == StandardStream::Error) kind = STD_ERROR_HANDLE;
+    return reinterpret_cast<FileHandle>(GetStdHandle(kind));
+}
+
+std::uint16_t OpenFile(const char* name, OpenKind kind, FileHandle* handle) {
+    *handle = kNoFile;
+    WideName wide;
+    if (std::uint16_t error = ToWide(name, &wide); error != 0) return error;
+    // Windows refuses write access to a read-only file, whoever asks; Wine
+    // run by the superuser would grant it, and cut the file on creation.
+    DWORD attributes = GetFileAttributesW(wide.units);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return MapSystemError(ERROR_ACCESS_DENIED);
+    }
+    HANDLE opened = windows::CallCreateFile(wide.units, kind == OpenKind::CreateEmpty ? CREATE_ALWAYS : OPEN_EXISTING);
+    if (opened == INVALID_HANDLE_VALUE) return MapSystemError(GetLastError());
+    *handle = reinterpret_cast<FileHandle>(opened);
+    return 0;
+}
+
+std::uint16_t ReadFile(FileHandle handle, void* buffer, std::size_t count, std::size_t* done) {
+    *done = 0;
+    DWORD got = 0;
+    if (!windows::CallReadFile(AsHandle(handle), buffer, RequestSize(count), &got)) {
+        DWORD error = GetLastError();
+        if (error == windows::kBrokenPipe) return 0;  // the writer went away: end of data
+        *done = got;
+        return MapSystemError(error);
+    }
+    *done = got;
+    return 0;
+}
+
+std::uint16_t WriteFile(FileHandle handle, const void* buffer, std::size_t count, std::size_t* done) {
+    const char* bytes = static_cast<const char*>(buffer);
+    std::size_t written = 0;
+    while (written < count) {
+        DWORD took = 0;
+        if (!windows::CallWriteFile(AsHandle(handle), bytes + written, RequestSize(count - written), &took)) {
+            *done = written + took;
+            return MapSystemError(GetLastError());
+        }
+        if (took == 0) {  // the system takes nothing more: the medium is full
+            *done = written;
+            return 101;
+        }
+        written += took;
+    }
+    *done = written;
+    return 0;
+}
+
+std::uint16_t FileLength(FileHandle handle, std::int64_t* length) {
+    LARGE_INTEGER size{};
+    *length = 0;
+    if (!windows::CallFileLength(AsHandle(handle), &size)) return MapSystemError(GetLastError());
+    *length = size.QuadPart;
+    return 0;
+}
+
+std::uint16_t CloseFile(FileHandle handle) {
+    if (!windows::CallCloseHandle(AsHandle(handle))) return MapSystemError(GetLastError());
+    return 0;
+}
+
+std::uint16_t ReplaceFile(const char* from, const char* to) {
+    WideName source, target;
+    if (std::uint16_t error = ToWide(from, &source); error != 0) return error;
+    if (std::uint16_t error = ToWide(to, &target); error != 0) return error;
+    // One rename on the same volume: a reader sees the old file or the new one.
+    if (!MoveFileExW(source.units, target.units, MOVEFILE_REPLACE_EXISTING)) return MapSystemError(GetLastError());
+    return 0;
+}
+
+std::uint16_t RemoveFile(const char* name) {
+    WideName wide;
+    if (std::uint16_t error = ToWide(name, &wide); error != 0) return error;
+    if (!DeleteFileW(wide.units)) return MapSystemError(GetLastError());
+    return 0;
+}
+
+bool SameFile(const char* first, const char* second) {
+    BY_HANDLE_FILE_INFORMATION info[2];
+    const char* names[2] = {first, second};
+    for (int i = 0; i < 2; ++i) {
+        WideName wide;
+        if (ToWide(names[i], &wide) != 0) return false;
+        // No access asked for and every sharing allowed: only the identity is read.
+        HANDLE handle = CreateFileW(wide.units, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) return false;
+        BOOL known = GetFileInformationByHandle(handle, &info[i]);
+        CloseHandle(handle);
+        if (!known) return false;
+    }
+    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+           info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+}
+
+const char* FolderSeparators() { return "/\\:"; }
+
+}  // namespace platform

@@ -1,0 +1,100 @@
+// The tools as Windows programs under Wine: processor faults through the
+// run-time error report, arguments split from the command line, in-place
+// conversion with Windows folder names, read-only files left whole.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "run_process.h"
+
+namespace fs = std::filesystem;
+using test_support::PatternBytes;
+using test_support::ProcessOptions;
+using test_support::ProcessResult;
+using test_support::ReadWholeFile;
+using test_support::RunProcess;
+using test_support::ScratchFolder;
+using test_support::ToolPath;
+using test_support::WriteWholeFile;
+
+namespace {
+
+// The run-time error report: two lines naming one place, then an empty line.
+void ExpectReport(const ProcessResult& result, int number) {
+    EXPECT_EQ(result.exitCode, number);
+    std::string head = "Runtime error " + std::to_string(number) + " at $";
+    ASSERT_TRUE(result.errors.starts_with(head)) << result.errors;
+    std::string place = result.errors.substr(head.size(), 8);
+    EXPECT_EQ(place.find_first_not_of("0123456789ABCDEF"), std::string::npos) << result.errors;
+    EXPECT_EQ(result.errors, head + place + "\r\n  $" + place + "\r\n\r\n");
+}
+
+std::vector<std::string> FolderContents(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+TEST(ProcessorFaults, EndThroughTheReportWithTheirNumbers) {
+    struct {
+        const char* mode;
+        int number;
+    } faults[] = {{"divide", 200}, {"memory", 216}, {"stack", 202}};
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(fault.mode);
+        ProcessResult result = RunProcess(FAULT_PROBE, {fault.mode});
+        ExpectReport(result, fault.number);
+        EXPECT_EQ(result.output, "");
+    }
+    ExpectReport(RunProcess(FAULT_PROBE, {"check", "150"}), 150);
+}
+
+TEST(CommandLine, QuotedArgumentsKeepTheirBlanks) {
+    ScratchFolder folder;
+    std::string bytes = PatternBytes(5000);
+    WriteWholeFile(folder / "my file.dat", bytes);
+    ProcessOptions options;
+    options.folder = folder.Path();
+    options.input = "y\r\n";
+    ProcessResult result = RunProcess(ToolPath("MORVANTE"), {"my file.dat", "a part", "1"}, options);
+    EXPECT_EQ(result.exitCode, 0) << result.errors;
+    EXPECT_NE(result.output.find("The input file name is: my file.dat\r\n"), std::string::npos) << result.output;
+    EXPECT_EQ(ReadWholeFile(folder / "a part1.zip"), bytes);
+}
+
+TEST(InPlaceConversion, StaysInTheFolderOfABackslashName) {
+    ScratchFolder folder;
+    fs::create_directory(folder / "sub");
+    std::string image = PatternBytes(787510, 5);
+    WriteWholeFile(folder / "in.bmp", image);
+    WriteWholeFile(folder / "sub" / "image.bmp", image);
+    ProcessOptions options;
+    options.folder = folder.Path();
+    ProcessResult apart = RunProcess(ToolPath("DUSKARI"), {"in.bmp", "out.bmp"}, options);
+    ASSERT_EQ(apart.exitCode, 0) << apart.errors;
+    ProcessResult inPlace = RunProcess(ToolPath("DUSKARI"), {"sub\\image.bmp", "sub\\image.bmp"}, options);
+    EXPECT_EQ(inPlace.exitCode, 0) << inPlace.errors;
+    EXPECT_TRUE(ReadWholeFile(folder / "sub" / "image.bmp") == ReadWholeFile(folder / "out.bmp"));
+    // The temporary file was made beside the image and took its place.
+    EXPECT_EQ(FolderContents(folder / "sub"), std::vector<std::string>{"image.bmp"});
+    EXPECT_EQ(FolderContents(folder.Path()), (std::vector<std::string>{"in.bmp", "out.bmp", "sub"}));
+}
+
+TEST(ReadOnlyFiles, AreNeitherOpenedNorCut) {
+    ScratchFolder folder;
+    WriteWholeFile(folder / "in.dat", "abc");
+    WriteWholeFile(folder / "part1.zip", "keep");
+    test_support::MakeReadOnly(folder / "part1.zip");
+    ProcessOptions options;
+    options.folder = folder.Path();
+    options.input = "y\n";
+    ProcessResult result = RunProcess(ToolPath("MORVANTE"), {"in.dat", "part", "1"}, options);
+    ExpectReport(result, 5);
+    EXPECT_EQ(ReadWholeFile(folder / "part1.zip"), "keep");
+}
