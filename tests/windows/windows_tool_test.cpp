@@ -1,11 +1,13 @@
 // The tools as Windows programs under Wine: processor faults through the
 // run-time error report, arguments split from the command line, in-place
-// conversion with Windows folder names, read-only files left whole.
+// conversion with Windows folder names and by several runs at once,
+// read-only files left whole.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "run_process.h"
@@ -84,6 +86,35 @@ TEST(InPlaceConversion, StaysInTheFolderOfABackslashName) {
     // The temporary file was made beside the image and took its place.
     EXPECT_EQ(FolderContents(folder / "sub"), std::vector<std::string>{"image.bmp"});
     EXPECT_EQ(FolderContents(folder.Path()), (std::vector<std::string>{"in.bmp", "out.bmp", "sub"}));
+}
+
+TEST(InPlaceConversion, SimultaneousRunsInOneFolderKeepTheirOwnImages) {
+    constexpr int kRuns = 6;
+    ScratchFolder folder;
+    ProcessOptions options;
+    options.folder = folder.Path();
+    std::vector<std::string> expected;
+    for (int i = 0; i < kRuns; ++i) {
+        std::string name = "q" + std::to_string(i);
+        WriteWholeFile(folder / name, PatternBytes(787510, 100 + i));
+        ASSERT_EQ(RunProcess(ToolPath("DUSKARI"), {name, "expected"}, options).exitCode, 0);
+        expected.push_back(ReadWholeFile(folder / "expected"));
+    }
+    fs::remove(folder / "expected");
+    int exitCodes[kRuns];
+    std::vector<std::thread> runs;
+    for (int i = 0; i < kRuns; ++i) {
+        runs.emplace_back([&, i] {
+            std::string name = "q" + std::to_string(i);
+            exitCodes[i] = RunProcess(ToolPath("DUSKARI"), {name, name}, options).exitCode;
+        });
+    }
+    for (std::thread& run : runs) run.join();
+    for (int i = 0; i < kRuns; ++i) {
+        EXPECT_EQ(exitCodes[i], 0) << i;
+        EXPECT_TRUE(ReadWholeFile(folder / ("q" + std::to_string(i))) == expected[static_cast<std::size_t>(i)]) << i;
+    }
+    EXPECT_EQ(FolderContents(folder.Path()).size(), static_cast<std::size_t>(kRuns));  // no temporary file left
 }
 
 TEST(ReadOnlyFiles, AreNeitherOpenedNorCut) {
