@@ -17,13 +17,16 @@ trap 'tmux -L "$socket" kill-server 2> /dev/null; rm -rf "$folder"' EXIT
 
 command="'$run_under_wine'"
 for argument in "$@"; do command="$command '$argument'"; done
+# The pane's command ends by itself within two minutes, so that a run that
+# CTest had to kill leaves no terminal behind.
 tmux -L "$socket" -f /dev/null new-session -d -s run -x 80 -y 25 -c "$folder" \
-    "$command > '$folder/output' 2>&1; echo \$? > '$folder/status'; sleep 600" || { echo "tmux did not start"; exit 1; }
+    "timeout 90 $command > '$folder/output' 2>&1; echo \$? > '$folder/status'; sleep 30" ||
+    { echo "tmux did not start"; exit 1; }
 
 tries=0
 while [ ! -s "$folder/status" ]; do
     tries=$((tries + 1))
-    [ "$tries" -lt 900 ] || { echo "the program did not end in 90 seconds"; cat "$folder/output"; exit 1; }
+    [ "$tries" -lt 950 ] || { echo "the program did not end"; cat "$folder/output"; exit 1; }
     sleep 0.1
 done
 cat "$folder/output"
