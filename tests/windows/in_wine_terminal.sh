@@ -20,7 +20,7 @@ for argument in "$@"; do command="$command '$argument'"; done
 # The pane's command ends by itself within two minutes, so that a run that
 # CTest had to kill leaves no terminal behind.
 tmux -L "$socket" -f /dev/null new-session -d -s run -x 80 -y 25 -c "$folder" \
-    "timeout 90 $command > '$folder/output' 2>&1; echo \$? > '$folder/status'; sleep 30" ||
+    "timeout --foreground 90 $command > '$folder/output' 2>&1; echo \$? > '$folder/status'; sleep 30" ||
     { echo "tmux did not start"; exit 1; }
 
 tries=0

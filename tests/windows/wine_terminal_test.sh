@@ -43,7 +43,7 @@ head -c 5000 /dev/urandom > "$folder/part2.zip"
 # The pane's command ends by itself within two minutes, so that a run that
 # CTest had to kill leaves no terminal behind.
 tmux -L "$socket" -f /dev/null new-session -d -s test -x 80 -y 25 -c "$folder" \
-    "timeout 90 '$run_under_wine' '$tolva' out.dat part 1; echo \$? > '$folder/status'; sleep 30" ||
+    "timeout --foreground 90 '$run_under_wine' '$tolva' out.dat part 1; echo \$? > '$folder/status'; sleep 30" ||
     fail "tmux did not start"
 
 wait_for "type y:"
