@@ -2,6 +2,7 @@
 // arguments are argv as the system hands them over.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cerrno>
 #include <string>
 
@@ -72,4 +73,50 @@ TEST(ArgumentText, TakesArgvAsGivenCutTo255) {
     EXPECT_TRUE(ArgumentText(5).Empty());
     EXPECT_TRUE(ArgumentText(-1).Empty());
     EXPECT_FALSE(ArgumentText(0).Empty());
+}
+
+namespace {
+
+void StartAsFaultingProgram() {
+    static char program[] = "prog";
+    static char* argv[] = {program, nullptr};
+    StartProgram(1, argv);
+}
+
+// Read through volatile objects, so that the compiler can neither see the
+// fault coming nor turn the recursion into a loop.
+int* volatile forbiddenAddress = reinterpret_cast<int*>(16);
+volatile int deepestCall = 1 << 30;
+
+__attribute__((noinline)) int Recurse(int depth) {
+    volatile char frame[4096];
+    frame[0] = static_cast<char>(depth);
+    if (depth >= deepestCall) return 0;
+    return Recurse(depth + 1) + frame[0];
+}
+
+}  // namespace
+
+TEST(ProcessorFault, EndsThroughTheReportWithTheFaultsNumber) {
+    EXPECT_EXIT(
+        {
+            StartAsFaultingProgram();
+            *forbiddenAddress = 1;
+        },
+        testing::ExitedWithCode(216), "^Runtime error 216 at \\$[0-9A-F]{8}\r\n  \\$[0-9A-F]{8}\r\n\r\n$");
+    EXPECT_EXIT(
+        {
+            StartAsFaultingProgram();
+            raise(SIGFPE);
+        },
+        testing::ExitedWithCode(200), "^Runtime error 200 at");
+}
+
+TEST(ProcessorFault, AStackOverflowIsReportedFromAStackOfItsOwn) {
+    EXPECT_EXIT(
+        {
+            StartAsFaultingProgram();
+            Recurse(0);
+        },
+        testing::ExitedWithCode(202), "^Runtime error 202 at");
 }
