@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "../../console_device.h"
+#include "../../typed_keys.h"
 #include "../../platform.h"
 #include "key_decoder.h"
 #include "terminal.h"
@@ -30,9 +31,6 @@ constexpr std::uint32_t kLoneEscapeMs = 30;
 // than one key's sequence needs.
 constexpr std::size_t kInputBytes = 256;
 
-// Typed bytes from a file or a pipe are read in stream-buffer sized pieces.
-constexpr std::size_t kTypedBytes = 256;
-
 bool keyboardIsTerminal = false;
 termios foundModes;
 termios keyModes;
@@ -43,11 +41,6 @@ std::size_t inputCount = 0;
 bool keyboardGone = false;
 bool waitingForRest = false;  // an incomplete sequence is in the input
 std::uint32_t restSince = 0;
-
-char typed[kTypedBytes];
-std::size_t typedCount = 0;
-std::size_t typedNext = 0;
-bool typedEnded = false;
 
 // The signals that end a process by default and that a user or the system
 // sends to a terminal program.
@@ -156,22 +149,6 @@ void Consume(std::size_t count) {
     inputCount -= count;
 }
 
-console::ReadResult ReadTypedByte(console::KeyEvent* event, bool wait) {
-    if (typedNext == typedCount) {
-        if (typedEnded || !wait) return typedEnded ? console::ReadResult::Ended : console::ReadResult::NothingWaiting;
-        std::size_t got = 0;
-        if (ReadFile(StandardHandle(StandardStream::Input), typed, sizeof typed, &got) != 0 || got == 0) {
-            typedEnded = true;
-            return console::ReadResult::Ended;
-        }
-        typedCount = got;
-        typedNext = 0;
-    }
-    *event = console::KeyEvent{};
-    event->kind = console::EventKind::Press;
-    event->character = static_cast<std::uint8_t>(typed[typedNext++]);
-    return console::ReadResult::Event;
-}
 
 }  // namespace
 
@@ -210,8 +187,7 @@ void StartDevice() {
     inputCount = 0;
     keyboardGone = false;
     waitingForRest = false;
-    typedCount = typedNext = 0;
-    typedEnded = false;
+    console::ResetTypedKeys();
     InstallSignalHandlers();
     if (keyboardIsTerminal && tcgetattr(kKeyboard, &foundModes) == 0) {
         MakeKeyModes();
@@ -230,7 +206,7 @@ void EndDevice() {
 KeySource Source() { return keyboardIsTerminal ? KeySource::Keyboard : KeySource::TypedBytes; }
 
 ReadResult ReadEvent(KeyEvent* event, bool wait) {
-    if (!keyboardIsTerminal) return ReadTypedByte(event, wait);
+    if (!keyboardIsTerminal) return console::ReadTypedKey(event, wait);
     for (;;) {
         if (inputCount > 0) {
             std::uint32_t now = MillisecondTicks();

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "../../console_device.h"
+#include "../../typed_keys.h"
 #include "../../platform.h"
 #include "console.h"
 #include "key_codes.h"
@@ -12,16 +13,8 @@
 namespace platform {
 namespace {
 
-// Typed bytes from a file or a pipe are read in stream-buffer sized pieces.
-constexpr std::size_t kTypedBytes = 256;
-
 HANDLE keyboard = INVALID_HANDLE_VALUE;
 bool keyboardIsConsole = false;
-
-char typed[kTypedBytes];
-std::size_t typedCount = 0;
-std::size_t typedNext = 0;
-bool typedEnded = false;
 
 bool IsModifier(WORD virtualKey) {
     switch (virtualKey) {
@@ -64,22 +57,6 @@ console::KeyEvent EventOf(const INPUT_RECORD& record) {
     return event;
 }
 
-console::ReadResult ReadTypedByte(console::KeyEvent* event, bool wait) {
-    if (typedNext == typedCount) {
-        if (typedEnded || !wait) return typedEnded ? console::ReadResult::Ended : console::ReadResult::NothingWaiting;
-        std::size_t got = 0;
-        if (ReadFile(StandardHandle(StandardStream::Input), typed, sizeof typed, &got) != 0 || got == 0) {
-            typedEnded = true;
-            return console::ReadResult::Ended;
-        }
-        typedCount = got;
-        typedNext = 0;
-    }
-    *event = console::KeyEvent{};
-    event->kind = console::EventKind::Press;
-    event->character = static_cast<std::uint8_t>(typed[typedNext++]);
-    return console::ReadResult::Event;
-}
 
 }  // namespace
 
@@ -89,8 +66,7 @@ void StartDevice() {
     keyboard = GetStdHandle(STD_INPUT_HANDLE);
     DWORD mode = 0;
     keyboardIsConsole = keyboard != INVALID_HANDLE_VALUE && keyboard != nullptr && GetConsoleMode(keyboard, &mode);
-    typedCount = typedNext = 0;
-    typedEnded = false;
+    console::ResetTypedKeys();
     if (keyboardIsConsole) {
         // Some consoles (Wine's on a terminal) begin to take keys only once
         // input has been asked for; a peek, which takes nothing, starts them.
@@ -109,7 +85,7 @@ KeySource Source() { return keyboardIsConsole ? KeySource::Keyboard : KeySource:
 
 // Waiting is polling: the console's queue is looked at every millisecond.
 ReadResult ReadEvent(KeyEvent* event, bool wait) {
-    if (!keyboardIsConsole) return ReadTypedByte(event, wait);
+    if (!keyboardIsConsole) return console::ReadTypedKey(event, wait);
     for (;;) {
         DWORD pending = 0;
         if (!GetNumberOfConsoleInputEvents(keyboard, &pending)) return ReadResult::Ended;
