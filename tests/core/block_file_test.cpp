@@ -64,6 +64,9 @@ TEST_F(BlockFileTest, OpeningFailuresNameTheCause) {
     BlockFile readOnly = Bound("readonly");
     OpenExisting(readOnly, 1);  // refused for the superuser too
     EXPECT_EQ(FetchIoResult(), 5);
+    CreateEmpty(readOnly, 1);  // and never emptied
+    EXPECT_EQ(FetchIoResult(), 5);
+    EXPECT_EQ(ReadWholeFile(folder / "readonly"), "keep");
 
     BlockFile aFolder = Bound("");
     BindFile(aFolder, CopyText(folder.Path().string()));

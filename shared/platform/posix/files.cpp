@@ -49,8 +49,10 @@ FileHandle StandardHandle(StandardStream which) {
 
 std::uint16_t OpenFile(const char* name, OpenKind kind, FileHandle* handle) {
     *handle = kNoFile;
+    // A file is emptied only after it was found writable (below), so the
+    // create does not cut it on opening.
     int flags = O_RDWR | O_CLOEXEC;
-    if (kind == OpenKind::CreateEmpty) flags |= O_CREAT | O_TRUNC;
+    if (kind == OpenKind::CreateEmpty) flags |= O_CREAT;
     int fd;
     do {
         fd = posix::CallOpen(name, flags, 0666);
@@ -60,14 +62,18 @@ std::uint16_t OpenFile(const char* name, OpenKind kind, FileHandle* handle) {
         if (error == ENOENT) return kind == OpenKind::CreateEmpty ? 3 : MissingFileOrFolder(name);
         return MapErrno(error, Direction::Other);
     }
-    if (kind == OpenKind::Existing) {
-        // A regular file without any write bit is read-only, whoever runs us:
-        // the superuser's power to write it anyway must not change the result.
-        struct stat info;
-        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0) {
-            ::close(fd);
-            return 5;
-        }
+    // A regular file without any write bit is read-only, whoever runs us:
+    // the superuser's power to write it anyway must neither open nor empty it.
+    struct stat info;
+    bool known = ::fstat(fd, &info) == 0;
+    if (known && S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0) {
+        ::close(fd);
+        return 5;
+    }
+    if (kind == OpenKind::CreateEmpty && (!known || info.st_size != 0) && ::ftruncate(fd, 0) != 0) {
+        int error = errno;
+        ::close(fd);
+        return MapErrno(error, Direction::Write);
     }
     *handle = fd;
     return 0;
