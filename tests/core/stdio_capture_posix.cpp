@@ -4,23 +4,6 @@
 #include "core.h"
 #include "stdio_capture.h"
 
-namespace {
-
-// The core's stream, fresh, on its new handle.
-void ResetStandardInput() {
-    StandardInput = TextStream{};
-    StandardInput.state = StreamState::Input;
-    StandardInput.which = platform::StandardStream::Input;
-}
-
-void ResetStandardOutput() {
-    StandardOutput = TextStream{};
-    StandardOutput.state = StreamState::Output;
-    StandardOutput.which = platform::StandardStream::Output;
-}
-
-}  // namespace
-
 StandardInputFrom::StandardInputFrom(const std::string& bytes) {
     saved_ = dup(0);
     int ends[2];
@@ -31,7 +14,7 @@ StandardInputFrom::StandardInputFrom(const std::string& bytes) {
     close(ends[1]);
     dup2(ends[0], 0);
     close(ends[0]);
-    ResetStandardInput();
+    OpenStandardStreams();  // the core's streams, fresh, on the new handles
 }
 
 StandardInputFrom::~StandardInputFrom() {
@@ -46,7 +29,7 @@ StandardOutputCapture::StandardOutputCapture() {
     reader_ = ends[0];
     dup2(ends[1], 1);
     close(ends[1]);
-    ResetStandardOutput();
+    OpenStandardStreams();
 }
 
 StandardOutputCapture::~StandardOutputCapture() {

@@ -13,19 +13,6 @@ constexpr DWORD kPipeBytes = 1 << 20;
 HANDLE AsHandle(std::intptr_t value) { return reinterpret_cast<HANDLE>(value); }
 std::intptr_t FromHandle(HANDLE handle) { return reinterpret_cast<std::intptr_t>(handle); }
 
-// The core's stream, fresh, on its new handle.
-void ResetStandardInput() {
-    StandardInput = TextStream{};
-    StandardInput.state = StreamState::Input;
-    StandardInput.which = platform::StandardStream::Input;
-}
-
-void ResetStandardOutput() {
-    StandardOutput = TextStream{};
-    StandardOutput.state = StreamState::Output;
-    StandardOutput.which = platform::StandardStream::Output;
-}
-
 }  // namespace
 
 StandardInputFrom::StandardInputFrom(const std::string& bytes) {
@@ -37,7 +24,7 @@ StandardInputFrom::StandardInputFrom(const std::string& bytes) {
     saved_ = FromHandle(GetStdHandle(STD_INPUT_HANDLE));
     reader_ = FromHandle(read);
     SetStdHandle(STD_INPUT_HANDLE, read);
-    ResetStandardInput();
+    OpenStandardStreams();  // the core's streams, fresh, on the new handles
 }
 
 StandardInputFrom::~StandardInputFrom() {
@@ -53,7 +40,7 @@ StandardOutputCapture::StandardOutputCapture() {
     writer_ = FromHandle(write);
     reader_ = FromHandle(read);
     SetStdHandle(STD_OUTPUT_HANDLE, write);
-    ResetStandardOutput();
+    OpenStandardStreams();
 }
 
 StandardOutputCapture::~StandardOutputCapture() {
