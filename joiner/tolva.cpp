@@ -30,12 +30,6 @@ BlockFile partFile;
 // the size both tools have always declared.
 char transferBuffer[kTransferBufferBytes];
 
-void Line(std::string_view text) {
-    WriteText(text);
-    EndLine();
-    CheckIo();
-}
-
 void ReadReply() {
     reply = ReadText();
     CheckIo();
@@ -45,28 +39,28 @@ void ReadReply() {
 }
 
 void PrintHelp() {
-    Line("TOLVA outfile infile size F        (the F is optional) ");
-    Line("");
-    Line("(please only a few letters for infile");
-    Line("and without extension, so TOLVA can add   1.zip   to it;");
+    WriteLine("TOLVA outfile infile size F        (the F is optional) ");
+    WriteLine("");
+    WriteLine("(please only a few letters for infile");
+    WriteLine("and without extension, so TOLVA can add   1.zip   to it;");
     WriteText("and note that size 1 means ");
     WriteInteger(kFloppyUnitBytes);
     WriteText(" bytes (as a floppy);");
     EndLine();
     CheckIo();
-    Line("also, if you want it to wait between each output give F also)");
-    Line("An example:  TOLVA  test.zip part 1");
-    Line("They can have been created with MORVANTE test.zip part 1 F");
-    Line("");
-    Line("In Velka: It is a good idea to type D on a line first, to load CWSDPMI.");
-    Line("        Type D before each run. This ensures full use of memory.");
-    Line("");
-    Line("This will gently create more files out of one file.");
-    Line("If you use diskettes, take care to mark the number of each on each.");
+    WriteLine("also, if you want it to wait between each output give F also)");
+    WriteLine("An example:  TOLVA  test.zip part 1");
+    WriteLine("They can have been created with MORVANTE test.zip part 1 F");
+    WriteLine("");
+    WriteLine("In Velka: It is a good idea to type D on a line first, to load CWSDPMI.");
+    WriteLine("        Type D before each run. This ensures full use of memory.");
+    WriteLine("");
+    WriteLine("This will gently create more files out of one file.");
+    WriteLine("If you use diskettes, take care to mark the number of each on each.");
 }
 
 bool Confirmed() {
-    Line("");
+    WriteLine("");
     WriteText("The output file name is: ");
     WriteText(outputName.View());
     EndLine();
@@ -78,25 +72,25 @@ bool Confirmed() {
     WriteText("2.zip  etc");
     EndLine();
     CheckIo();
-    Line("Input will proceed until the highest .zip found, or");
-    Line("until you give a signal, if you use the F (floppy) mode");
-    Line("Insert the same floppy twice when you are finished with a series");
-    Line("of floppies. It will then ask you whether you are finished.");
-    Line("When you use floppies, please have a floppy inside and the floppy");
-    Line("door closed each time you ask the program to do something, or");
-    Line("else the program will exit improperly. So do this carefully, thanks.");
-    Line("If you combine a couple of hundred floppies have gumption first");
-    Line("and be prepared for redoing. Even one mistake means beginning over.");
-    Line("  THERE MUST BE NO SWAPPING OF SEQUENCE IN DISKETTES. CHECK IT YOURSELF.");
-    Line("So do it slow and nice and it will work. If you put it into");
-    Line("a common folder on a harddisk first, however, it is MUCH easier.");
-    Line("");
+    WriteLine("Input will proceed until the highest .zip found, or");
+    WriteLine("until you give a signal, if you use the F (floppy) mode");
+    WriteLine("Insert the same floppy twice when you are finished with a series");
+    WriteLine("of floppies. It will then ask you whether you are finished.");
+    WriteLine("When you use floppies, please have a floppy inside and the floppy");
+    WriteLine("door closed each time you ask the program to do something, or");
+    WriteLine("else the program will exit improperly. So do this carefully, thanks.");
+    WriteLine("If you combine a couple of hundred floppies have gumption first");
+    WriteLine("and be prepared for redoing. Even one mistake means beginning over.");
+    WriteLine("  THERE MUST BE NO SWAPPING OF SEQUENCE IN DISKETTES. CHECK IT YOURSELF.");
+    WriteLine("So do it slow and nice and it will work. If you put it into");
+    WriteLine("a common folder on a harddisk first, however, it is MUCH easier.");
+    WriteLine("");
     WriteText("The file ");
     WriteText(outputName.View());
     WriteText(", if it exists, will be overwritten.");
     EndLine();
     CheckIo();
-    Line("");
+    WriteLine("");
     WriteText("If you are well prepared for this, as I am sure you are, type y: ");
     EndWrite();
     CheckIo();
@@ -207,12 +201,12 @@ int main(int argc, char** argv) {
     if (baseName.Empty() || outputName.Empty() || floppyUnits < 1) EndProgram(0);
     if (!Confirmed()) EndProgram(0);
 
-    Line("");
-    Line("Proceeding. GOOD. ");
-    Line("And Good Luck. What's good is worth waiting for.");
-    Line("");
-    Line("");
-    Line("");
+    WriteLine("");
+    WriteLine("Proceeding. GOOD. ");
+    WriteLine("And Good Luck. What's good is worth waiting for.");
+    WriteLine("");
+    WriteLine("");
+    WriteLine("");
 
     BindFile(outputFile, outputName);
     CreateEmpty(outputFile, 1);
@@ -224,15 +218,15 @@ int main(int argc, char** argv) {
 
     // The closes are not checked on their own: a failed close leaves its
     // error pending, and the check after the next line reports it.
-    Line("");
+    WriteLine("");
     if (step == Step::DoneAtReady) {
         ClearWindow();
-        Line("Many thanks and good luck.");
+        WriteLine("Many thanks and good luck.");
         CloseFile(outputFile);
-        Line("");
+        WriteLine("");
     } else {
         CloseFile(outputFile);
-        Line("Many thanks and good luck.");
+        WriteLine("Many thanks and good luck.");
     }
     EndProgram(0);
 }

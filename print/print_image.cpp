@@ -19,17 +19,11 @@ namespace {
 // written out.
 std::uint8_t transferBlock[kPrintBlockBytes];
 
-void Line(std::string_view text) {
-    WriteText(text);
-    EndLine();
-    CheckIo();
-}
-
 [[noreturn]] void StopForSize() {
     EndLine();
     CheckIo();
-    Line("pls chk size of this image file.");
-    Line("./dux   gives info on this program.");
+    WriteLine("pls chk size of this image file.");
+    WriteLine("./dux   gives info on this program.");
     EndProgram(0);
 }
 

@@ -147,6 +147,15 @@ void RaiseIoError(std::uint16_t number);
 // The error currently pending, without taking it.
 std::uint16_t PendingIoError();
 
+// One checked statement writing a whole line on standard output: the text,
+// CR LF, then CheckIo. Always inlined, so that a failed check names the
+// tool's own statement in the run-time error report.
+[[gnu::always_inline]] inline void WriteLine(std::string_view text) {
+    WriteText(StandardOutput, text);
+    EndLine(StandardOutput);
+    CheckIo();
+}
+
 void StartProgram(int argc, char** argv);
 [[noreturn]] void EndProgram(int code);
 

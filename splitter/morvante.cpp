@@ -16,30 +16,24 @@ BlockFile partFile;
 // the size both tools have always declared.
 char transferBuffer[kTransferBufferBytes];
 
-void Line(std::string_view text) {
-    WriteText(text);
-    EndLine();
-    CheckIo();
-}
-
 void PrintHelp() {
-    Line("MORVANTE infile outfile size F        (the F is optional) ");
-    Line("");
-    Line("(please only a few letters for outfile, like   part");
-    Line("and without extension, so MORVANDE can add   1.zip   to it;");
+    WriteLine("MORVANTE infile outfile size F        (the F is optional) ");
+    WriteLine("");
+    WriteLine("(please only a few letters for outfile, like   part");
+    WriteLine("and without extension, so MORVANDE can add   1.zip   to it;");
     WriteText("and note that size 1 means ");
     WriteInteger(kFloppyUnitBytes);
     WriteText(" bytes (as a floppy);");
     EndLine();
     CheckIo();
-    Line("also, if you want it to wait between each output give F also)");
-    Line("An example:  MORVANTE test.zip part 1");
-    Line("");
-    Line("In Velka: It is a good idea to type D on a line first, to load CWSDPMI.");
-    Line("        Type D before each run. This ensures full use of memory.");
-    Line("");
-    Line("This will gently create more files out of one file.");
-    Line("If you use diskettes, take care to mark the number of each on each.");
+    WriteLine("also, if you want it to wait between each output give F also)");
+    WriteLine("An example:  MORVANTE test.zip part 1");
+    WriteLine("");
+    WriteLine("In Velka: It is a good idea to type D on a line first, to load CWSDPMI.");
+    WriteLine("        Type D before each run. This ensures full use of memory.");
+    WriteLine("");
+    WriteLine("This will gently create more files out of one file.");
+    WriteLine("If you use diskettes, take care to mark the number of each on each.");
 }
 
 // Prints the summary and gives the user's answer to the confirmation.
@@ -59,7 +53,7 @@ bool Confirmed(std::int64_t inputLength, std::int64_t partSize) {
     WriteText(" parts");
     EndLine();
     CheckIo();
-    Line("");
+    WriteLine("");
 
     WriteText("Is this what you intended? ");
     EndWrite();
@@ -74,7 +68,7 @@ bool Confirmed(std::int64_t inputLength, std::int64_t partSize) {
 // Writes one part; gives true when the input ran out during it.
 bool WritePart(std::int32_t partNumber, std::int64_t partSize) {
     ShortText name = PartFileName(baseName, partNumber);
-    Line(name.View());
+    WriteLine(name.View());
     // A cut that takes digits off the number would give two parts one name,
     // and the later would silently replace the earlier.
     if (PartNumberCutOff(baseName, partNumber)) RaiseIoError(3);
@@ -126,7 +120,7 @@ int main(int argc, char** argv) {
     // inputs of 2 GiB and more show their true length.
     std::int64_t partSize = floppyUnits * kFloppyUnitBytes;
 
-    Line("");
+    WriteLine("");
     WriteText("The input file name is: ");
     WriteText(inputName.View());
     EndLine();
@@ -152,7 +146,7 @@ int main(int argc, char** argv) {
 
     CloseFile(inputFile);
     CheckIo();
-    Line("You can combine these files by TOLVA Thanks");
-    Line("");
+    WriteLine("You can combine these files by TOLVA Thanks");
+    WriteLine("");
     EndProgram(0);
 }

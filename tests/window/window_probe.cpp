@@ -19,12 +19,6 @@
 
 namespace {
 
-void Line(std::string_view text) {
-    WriteText(text);
-    EndLine();
-    CheckIo();
-}
-
 // Notes on standard error for the tests whose output is no terminal; on a
 // terminal they would land in the middle of the drawing.
 bool noted = false;
@@ -49,12 +43,12 @@ ShortText AskLine(std::string_view prompt) {
 
 void Draw() {
     ClearWindow();
-    Line("abc\b\bX");          // BS twice, then X overwrites b
-    Line("\bstart");           // BS in the first column stays there
-    Line("one\ntwo");          // LF alone keeps the column
-    Line("bell\a!");           // BEL draws nothing
-    Line(std::string(80, '='));  // exactly one row: wraps once, then CR LF
-    Line("0123456789012345678901234567890123456789012345678901234567890123456789012345678901234");
+    WriteLine("abc\b\bX");          // BS twice, then X overwrites b
+    WriteLine("\bstart");           // BS in the first column stays there
+    WriteLine("one\ntwo");          // LF alone keeps the column
+    WriteLine("bell\a!");           // BEL draws nothing
+    WriteLine(std::string(80, '='));  // exactly one row: wraps once, then CR LF
+    WriteLine("0123456789012345678901234567890123456789012345678901234567890123456789012345678901234");
     AskLine("done");
 }
 
@@ -128,7 +122,7 @@ int main(int argc, char** argv) {
         return 0;  // through exit(), not EndProgram
     }
     if (TextEquals(mode, "fault")) {
-        Line("faulting");
+        WriteLine("faulting");
         // The signal of a bad memory access, without one: the sanitizers
         // would stop a real one before the processor does.
         raise(SIGSEGV);
