@@ -1,22 +1,9 @@
 // Block files: whole records moved between a file and memory, one system
 // request per block, no buffering in between.
-#include <cstring>
-
 #include "../core.h"
+#include "system_name.h"
 
 namespace {
-
-// A ShortText plus its terminating zero, as the system wants names.
-struct SystemName {
-    char bytes[kShortTextBytes + 1];
-};
-
-SystemName NameOf(const BlockFile& file) {
-    SystemName name;
-    std::memcpy(name.bytes, file.name.bytes, file.name.length);
-    name.bytes[file.name.length] = '\0';
-    return name;
-}
 
 bool IsOpen(const BlockFile& file) {
     return file.state == FileState::Reading || file.state == FileState::Writing || file.state == FileState::ReadWrite;
@@ -37,7 +24,7 @@ void Open(BlockFile& file, std::int32_t recordSize, platform::OpenKind kind) {
         RaiseIoError(2);
         return;
     }
-    SystemName name = NameOf(file);
+    SystemName name = ToSystemName(file.name);
     platform::FileHandle handle = platform::kNoFile;
     std::uint16_t error = platform::OpenFile(name.bytes, kind, &handle);
     if (error != 0) {

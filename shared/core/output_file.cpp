@@ -1,23 +1,16 @@
 // An output file that may name the tool's own input. Converting a file into
 // itself must never destroy it: the new contents go to a temporary file in
 // the same folder, which takes the input's place only once it is complete.
-#include <cstdio>
-#include <cstring>
-
 #include "../core.h"
+#include "system_name.h"
 
 namespace {
 
 // The temporary file while it is being written; removed on any end through
 // the run-time error report.
-char temporaryName[kShortTextBytes + 1];
-char finalName[kShortTextBytes + 1];
+SystemName temporaryName;
+SystemName finalName;
 bool temporaryPending = false;
-
-void ToSystemName(const ShortText& text, char* out) {
-    std::memcpy(out, text.bytes, text.length);
-    out[text.length] = '\0';
-}
 
 // The folder part of name with a file name of ours in it. The name carries
 // the process number: tools converting other files in place in the same
@@ -33,11 +26,8 @@ ShortText TemporaryBeside(const ShortText& name) {
 }  // namespace
 
 void CreateOutput(BlockFile& file, const ShortText& name, const ShortText& inputName, std::int32_t recordSize) {
-    char output[kShortTextBytes + 1];
-    char input[kShortTextBytes + 1];
-    ToSystemName(name, output);
-    ToSystemName(inputName, input);
-    if (PendingIoError() != 0 || !platform::SameFile(output, input)) {
+    SystemName output = ToSystemName(name);
+    if (PendingIoError() != 0 || !platform::SameFile(output.bytes, ToSystemName(inputName).bytes)) {
         BindFile(file, name);
         CreateEmpty(file, recordSize);
         return;
@@ -46,21 +36,21 @@ void CreateOutput(BlockFile& file, const ShortText& name, const ShortText& input
     BindFile(file, temporary);
     CreateEmpty(file, recordSize);
     if (PendingIoError() != 0) return;
-    ToSystemName(temporary, temporaryName);
-    std::memcpy(finalName, output, sizeof finalName);
+    temporaryName = ToSystemName(temporary);
+    finalName = output;
     temporaryPending = true;
 }
 
 void FinishOutput(BlockFile& file) {
     CloseFile(file);
     if (!temporaryPending) return;
-    if (PendingIoError() == 0) RaiseIoError(platform::ReplaceFile(temporaryName, finalName));
+    if (PendingIoError() == 0) RaiseIoError(platform::ReplaceFile(temporaryName.bytes, finalName.bytes));
     if (PendingIoError() != 0) DiscardTemporaryOutput();
     temporaryPending = false;
 }
 
 void DiscardTemporaryOutput() {
     if (!temporaryPending) return;
-    platform::RemoveFile(temporaryName);
+    platform::RemoveFile(temporaryName.bytes);
     temporaryPending = false;
 }
