@@ -152,9 +152,6 @@ Step Perform(Step step, std::int32_t& partNumber) {
 
         case Step::Open:
             ClearWindow();
-            // A name whose number the 255-byte cut took off would be an earlier
-            // part's name: such a part counts as one that cannot be opened.
-            if (PartNumberCutOff(baseName, partNumber)) return Step::Missing;
             BindFile(partFile, PartFileName(baseName, partNumber));
             OpenExisting(partFile, 1);
             return FetchIoResult() == 0 ? Step::Copy : Step::Missing;
@@ -208,8 +205,7 @@ int main(int argc, char** argv) {
     WriteLine("");
     WriteLine("");
 
-    BindFile(outputFile, outputName);
-    CreateEmpty(outputFile, 1);
+    CreateJoinedFile(outputFile, outputName, baseName);
     CheckIo();
 
     std::int32_t partNumber = 1;

@@ -31,9 +31,6 @@ constexpr PrintVariant kVariants[] = {
 static_assert(PRINT_VARIANT >= 0 && PRINT_VARIANT < std::size(kVariants));
 constexpr const PrintVariant& kVariant = kVariants[PRINT_VARIANT];
 
-// Path not found / file name too long.
-constexpr std::uint16_t kNameTooLong = 3;
-
 ShortText inputName;
 ShortText outputName;
 BlockFile inputFile;
@@ -61,10 +58,6 @@ void PrintOpenFailure() {
     WriteLine("relevant info given when you type just   ./dux ");
 }
 
-// A name longer than a text can hold would be cut, and the cut name could
-// reach another file: such a name is refused as too long.
-bool NameTooLong(int argument) { return ArgumentLength(argument) > kShortTextBytes; }
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -78,7 +71,6 @@ int main(int argc, char** argv) {
 
     // Checking is off for this one opening: its failure has a message of its own.
     BindFile(inputFile, inputName);
-    if (NameTooLong(1)) RaiseIoError(kNameTooLong);
     OpenExisting(inputFile, 1);
     if (FetchIoResult() != 0) {
         PrintOpenFailure();
@@ -92,7 +84,6 @@ int main(int argc, char** argv) {
 
     // The input is read whole and closed first, so the output may be the
     // input itself; it then takes the input's place only once complete.
-    if (NameTooLong(2)) RaiseIoError(kNameTooLong);
     CreateOutput(outputFile, outputName, inputName, 1);
     CheckIo();
     ConvertPalette(kVariant.rule);

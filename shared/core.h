@@ -27,9 +27,11 @@
 // The most bytes any text of the suite holds: arguments, names, replies.
 inline constexpr std::size_t kShortTextBytes = 255;
 
-// A byte string of 0 to 255 bytes. Storing more keeps the first 255.
+// A byte string of 0 to 255 bytes. Storing more keeps the first 255 and marks
+// the text as cut: a cut name could reach another file, so it names none.
 struct ShortText {
     std::uint8_t length = 0;
+    bool cut = false;
     char bytes[kShortTextBytes];
 
     std::string_view View() const { return {bytes, length}; }
@@ -46,12 +48,9 @@ ShortText Blanks(int count);
 // --- arguments -------------------------------------------------------------
 
 // Argument n (1 = first after the program name; 0 = the program file's path),
-// cut to 255 bytes; the empty text when there is no such argument.
+// cut to 255 bytes (and then marked cut); the empty text when there is no
+// such argument.
 ShortText ArgumentText(int n);
-
-// The length of argument n as given, before any cut (0 when there is no
-// such argument), so that a tool can refuse a name too long to hold.
-std::size_t ArgumentLength(int n);
 
 // The splitting of a whole command line into arguments: bytes 1 to 32 separate
 // arguments outside double quotes, "" inside an argument vanishes, any other
@@ -113,6 +112,10 @@ struct BlockFile {
     platform::FileHandle handle = platform::kNoFile;
 };
 
+// A file is opened for reading and writing while other runs may only read it:
+// an opening that would write a file another run reads or writes, or read one
+// that another run writes, fails with 5, and so does a pipe or socket. A name
+// that was cut to 255 bytes fails with 3: it could reach another file.
 void BindFile(BlockFile& file, const ShortText& name);
 void OpenExisting(BlockFile& file, std::int32_t recordSize);
 void CreateEmpty(BlockFile& file, std::int32_t recordSize);

@@ -1,11 +1,33 @@
 #include "partset.h"
 
+#include "core/system_name.h"
+
+namespace {
+
+bool Identify(const ShortText& name, platform::FileIdentity* identity) {
+    return !name.cut && platform::IdentifyFile(ToSystemName(name).bytes, identity);
+}
+
+bool NamesAPart(const ShortText& name, const ShortText& baseName) {
+    platform::FileIdentity target, part;
+    if (!Identify(name, &target)) return false;
+    for (std::int32_t partNumber = 1; partNumber > 0; ++partNumber) {
+        if (!Identify(PartFileName(baseName, partNumber), &part)) return false;
+        if (part == target) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 ShortText PartFileName(const ShortText& baseName, std::int32_t partNumber) {
     return JoinTexts({baseName.View(), DecimalText(partNumber).View(), ".zip"});
 }
 
-bool PartNumberCutOff(const ShortText& baseName, std::int32_t partNumber) {
-    return baseName.length + DecimalText(partNumber).length > kShortTextBytes;
+void CreateJoinedFile(BlockFile& file, const ShortText& name, const ShortText& baseName) {
+    BindFile(file, name);
+    if (PendingIoError() == 0 && NamesAPart(name, baseName)) RaiseIoError(5);
+    CreateEmpty(file, 1);
 }
 
 std::int32_t DigitsToNumber(const ShortText& text, std::int32_t base) {

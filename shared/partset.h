@@ -16,12 +16,15 @@ static_assert(kFloppyUnitBytes == 25 * kTransferBlockBytes);
 // Each tool's transfer buffer is declared one floppy unit long.
 inline constexpr std::int64_t kTransferBufferBytes = kFloppyUnitBytes;
 
-// base name + decimal part number + ".zip", cut to 255 bytes.
+// base name + decimal part number + ".zip", cut to 255 bytes. A cut name
+// opens no file (3): two parts must never share one name.
 ShortText PartFileName(const ShortText& baseName, std::int32_t partNumber);
 
-// True when the 255-byte cut of PartFileName removes a digit of the number,
-// so that two parts would share one name.
-bool PartNumberCutOff(const ShortText& baseName, std::int32_t partNumber);
+// Binds file to name and creates (empties) it as the file a set is joined
+// into. When name reaches one of the set's existing parts (1, 2, ... up to
+// the first that is not there), nothing is touched and 5 is pending: a set
+// is never joined into itself.
+void CreateJoinedFile(BlockFile& file, const ShortText& name, const ShortText& baseName);
 
 // Reads text as a number in the given base, last character first, each
 // character counting its code minus 48. 32-bit with silent wrap-around; no

@@ -69,10 +69,6 @@ bool Confirmed(std::int64_t inputLength, std::int64_t partSize) {
 bool WritePart(std::int32_t partNumber, std::int64_t partSize) {
     ShortText name = PartFileName(baseName, partNumber);
     WriteLine(name.View());
-    // A cut that takes digits off the number would give two parts one name,
-    // and the later would silently replace the earlier.
-    if (PartNumberCutOff(baseName, partNumber)) RaiseIoError(3);
-    CheckIo();
     if (floppyMode) {
         WriteText(Blanks(35).View());
         WriteText("ENTER: ");

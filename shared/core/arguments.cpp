@@ -4,9 +4,9 @@ namespace {
 
 bool Separates(unsigned char c) { return c >= 1 && c <= 32; }
 
-// Collects argument n of line into out (cut to 255 bytes) and gives its
-// whole length.
-bool SplitArgument(std::string_view line, int n, ShortText* out, std::size_t* fullLength) {
+}  // namespace
+
+bool CommandLineArgument(std::string_view line, int n, ShortText* out) {
     std::size_t at = 0;
     for (int index = 0;; ++index) {
         while (at < line.size() && Separates(static_cast<unsigned char>(line[at]))) ++at;
@@ -34,17 +34,10 @@ bool SplitArgument(std::string_view line, int n, ShortText* out, std::size_t* fu
         }
         if (index == n) {
             *out = CopyText({collected, length});
-            *fullLength = total;
+            out->cut = total > length;
             return true;
         }
     }
-}
-
-}  // namespace
-
-bool CommandLineArgument(std::string_view line, int n, ShortText* out) {
-    std::size_t fullLength = 0;
-    return SplitArgument(line, n, out, &fullLength);
 }
 
 ShortText ArgumentText(int n) {
@@ -57,17 +50,4 @@ ShortText ArgumentText(int n) {
     }
     if (!platform::Argument(n, &bytes, &length)) return ShortText{};
     return CopyText({bytes, length});
-}
-
-std::size_t ArgumentLength(int n) {
-    const char* bytes = nullptr;
-    std::size_t length = 0;
-    if (n != 0 && platform::CommandLine(&bytes, &length)) {
-        ShortText argument;
-        std::size_t fullLength = 0;
-        if (n < 0 || !SplitArgument({bytes, length}, n, &argument, &fullLength)) return 0;
-        return fullLength;
-    }
-    if (!platform::Argument(n, &bytes, &length)) return 0;
-    return length;
 }

@@ -1,5 +1,5 @@
-// Block files: whole records moved between a file and memory, one system
-// request per block, no buffering in between.
+// Block files: whole records moved between a file and memory, no buffering
+// in between.
 #include "../core.h"
 #include "system_name.h"
 
@@ -25,6 +25,7 @@ void Open(BlockFile& file, std::int32_t recordSize, platform::OpenKind kind) {
         return;
     }
     SystemName name = ToSystemName(file.name);
+    if (PendingIoError() != 0) return;
     platform::FileHandle handle = platform::kNoFile;
     std::uint16_t error = platform::OpenFile(name.bytes, kind, &handle);
     if (error != 0) {
@@ -60,8 +61,17 @@ void ReadBlock(BlockFile& file, void* buffer, std::uint16_t count, std::uint16_t
         return;
     }
     std::size_t bytes = static_cast<std::size_t>(count) * static_cast<std::size_t>(file.recordSize);
+    // A file system may hand a block over in pieces; only the end of the
+    // file makes a block short, so that a part is always its full size.
+    char* into = static_cast<char*>(buffer);
     std::size_t moved = 0;
-    RaiseIoError(platform::ReadFile(file.handle, buffer, bytes, &moved));
+    while (moved < bytes) {
+        std::size_t got = 0;
+        std::uint16_t error = platform::ReadFile(file.handle, into + moved, bytes - moved, &got);
+        moved += got;
+        RaiseIoError(error);
+        if (error != 0 || got == 0) break;
+    }
     done = static_cast<std::uint16_t>(moved / static_cast<std::size_t>(file.recordSize));
 }
 

@@ -1,56 +1,103 @@
 // An output file that may name the tool's own input. Converting a file into
 // itself must never destroy it: the new contents go to a temporary file in
 // the same folder, which takes the input's place only once it is complete.
+#include <csignal>
+#include <cstring>
+
 #include "../core.h"
 #include "system_name.h"
 
 namespace {
 
-// The temporary file while it is being written; removed on any end through
-// the run-time error report.
-SystemName temporaryName;
-SystemName finalName;
-bool temporaryPending = false;
+// Our file name beside the replaced one: prefix, process number, an attempt
+// number after a taken name, the extension.
+constexpr std::string_view kTemporaryPrefix = "~suite-output-";
+constexpr std::string_view kTemporaryExtension = ".tmp";
+// Names taken by other files are passed over; this many taken in a row means
+// something is wrong with the folder, not bad luck.
+constexpr unsigned kTemporaryAttempts = 100;
 
-// The folder part of name with a file name of ours in it. The name carries
-// the process number: tools converting other files in place in the same
-// folder at the same time must not share one temporary file.
-ShortText TemporaryBeside(const ShortText& name) {
-    std::string_view path = name.View();
+// The file being replaced, with every link followed, and the temporary file
+// while it is being written. Both are system names of any length a path may
+// have, never cut: a cut name could reach another file.
+char finalPath[platform::kPathBytes];
+char temporaryPath[platform::kPathBytes];
+// Read by a signal handler that removes the unfinished file.
+volatile std::sig_atomic_t temporaryPending = 0;
+
+bool SameFile(const char* first, const char* second) {
+    platform::FileIdentity a, b;
+    return platform::IdentifyFile(first, &a) && platform::IdentifyFile(second, &b) && a == b;
+}
+
+// temporaryPath becomes the folder of finalPath with a name of ours in it;
+// gives false when no path can be that long. The name carries the process
+// number, so that runs converting other files in the same folder at once try
+// different names first.
+bool NameTemporary(unsigned attempt) {
+    std::string_view path = finalPath;
     std::size_t slash = path.find_last_of(platform::FolderSeparators());
-    std::string_view folder = slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash + 1);
-    ShortText process = DecimalText(platform::ProcessId());
-    return JoinTexts({folder, "~suite-output-", process.View(), ".tmp"});
+    std::size_t folderLength = slash == std::string_view::npos ? 0 : slash + 1;
+    ShortText name = JoinTexts({kTemporaryPrefix, DecimalText(platform::ProcessId()).View(),
+                                attempt == 0 ? "" : "-", attempt == 0 ? "" : DecimalText(attempt).View(),
+                                kTemporaryExtension});
+    if (folderLength + name.length >= sizeof temporaryPath) return false;
+    std::memcpy(temporaryPath, finalPath, folderLength);
+    std::memcpy(temporaryPath + folderLength, name.bytes, name.length);
+    temporaryPath[folderLength + name.length] = '\0';
+    return true;
+}
+
+// Creates the temporary file that will replace finalPath.
+void CreateTemporary(BlockFile& file, std::int32_t recordSize) {
+    platform::FileHandle handle = platform::kNoFile;
+    std::uint16_t error = platform::kFileExists;
+    for (unsigned attempt = 0; attempt < kTemporaryAttempts && error == platform::kFileExists; ++attempt) {
+        if (!NameTemporary(attempt)) {
+            error = 3;  // path not found or name too long
+            break;
+        }
+        error = platform::CreateReplacement(temporaryPath, finalPath, &handle);
+    }
+    if (error != 0) {
+        RaiseIoError(error);
+        return;
+    }
+    temporaryPending = 1;
+    file.handle = handle;
+    file.recordSize = recordSize;
+    file.state = FileState::ReadWrite;
 }
 
 }  // namespace
 
 void CreateOutput(BlockFile& file, const ShortText& name, const ShortText& inputName, std::int32_t recordSize) {
+    BindFile(file, name);
     SystemName output = ToSystemName(name);
-    if (PendingIoError() != 0 || !platform::SameFile(output.bytes, ToSystemName(inputName).bytes)) {
-        BindFile(file, name);
+    if (PendingIoError() != 0 || !SameFile(output.bytes, ToSystemName(inputName).bytes)) {
         CreateEmpty(file, recordSize);
         return;
     }
-    ShortText temporary = TemporaryBeside(name);
-    BindFile(file, temporary);
-    CreateEmpty(file, recordSize);
-    if (PendingIoError() != 0) return;
-    temporaryName = ToSystemName(temporary);
-    finalName = output;
-    temporaryPending = true;
+    if (recordSize <= 0) {
+        RaiseIoError(2);
+        return;
+    }
+    // Through a symbolic link, the file it reaches is replaced and the link
+    // stays a link.
+    RaiseIoError(platform::FinalPath(output.bytes, finalPath, sizeof finalPath));
+    if (PendingIoError() == 0) CreateTemporary(file, recordSize);
 }
 
 void FinishOutput(BlockFile& file) {
     CloseFile(file);
-    if (!temporaryPending) return;
-    if (PendingIoError() == 0) RaiseIoError(platform::ReplaceFile(temporaryName.bytes, finalName.bytes));
+    if (temporaryPending == 0) return;
+    if (PendingIoError() == 0) RaiseIoError(platform::ReplaceFile(temporaryPath, finalPath));
     if (PendingIoError() != 0) DiscardTemporaryOutput();
-    temporaryPending = false;
+    temporaryPending = 0;
 }
 
 void DiscardTemporaryOutput() {
-    if (!temporaryPending) return;
-    platform::RemoveFile(temporaryName.bytes);
-    temporaryPending = false;
+    if (temporaryPending == 0) return;
+    temporaryPending = 0;
+    platform::RemoveFile(temporaryPath);
 }

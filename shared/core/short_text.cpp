@@ -9,7 +9,10 @@ ShortText JoinTexts(std::initializer_list<std::string_view> parts) {
     std::size_t length = 0;
     for (std::string_view part : parts) {
         std::size_t take = part.size();
-        if (take > kShortTextBytes - length) take = kShortTextBytes - length;
+        if (take > kShortTextBytes - length) {
+            take = kShortTextBytes - length;
+            result.cut = true;
+        }
         if (take == 0) continue;  // an empty view may have no bytes at all to copy from
         std::memcpy(result.bytes + length, part.data(), take);
         length += take;

@@ -7,7 +7,7 @@
 
 namespace platform::fault {
 
-enum class Call { Open, Read, Write, Close, Length, Count };
+enum class Call { Open, Read, Write, Close, Length, Lock, Count };
 
 // From the nth call (1-based, counted from now) of the given kind on, for
 // `times` calls: fail with the system error `error` (an errno value on

@@ -17,9 +17,31 @@ inline constexpr FileHandle kNoFile = -1;
 
 enum class StandardStream { Input, Output, Error };
 
+// Every file is opened for reading and writing while other programs may only
+// read it. Where the system has no such sharing rule (POSIX), the backend
+// keeps it among the suite's own runs: an existing file is held shared and a
+// created one exclusively, and a file held in a way that excludes the
+// opening fails with 5 before anything is cut. A pipe or socket never opens
+// (5): the run would wait on it for ever.
 enum class OpenKind {
-    Existing,     // the file must exist; read and write access
-    CreateEmpty,  // created, or cut to length 0 if it exists; read and write access
+    Existing,     // the file must exist
+    CreateEmpty,  // created, or cut to length 0 if it exists
+};
+
+// The number CreateReplacement gives when its name is taken (the system's
+// own number for an existing file on Windows).
+inline constexpr std::uint16_t kFileExists = 80;
+
+// The longest path the layer builds or resolves (Linux's limit; far more
+// than a Windows path may hold).
+inline constexpr std::size_t kPathBytes = 4096;
+
+// Two names reach the same file when their identities are equal: device and
+// inode on POSIX, volume and file index on Windows.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    bool operator==(const FileIdentity&) const = default;
 };
 
 // --- process ---------------------------------------------------------------
@@ -56,6 +78,10 @@ void SetFaultReporter(FaultReporter reporter);
 
 FileHandle StandardHandle(StandardStream which);
 
+// True when the stream is a terminal (a console), where control bytes would
+// steer the screen instead of being shown.
+bool IsTerminal(StandardStream which);
+
 std::uint16_t OpenFile(const char* name, OpenKind kind, FileHandle* handle);
 
 // One read request; an interrupted request is repeated. *done holds the
@@ -71,14 +97,26 @@ std::uint16_t FileLength(FileHandle handle, std::int64_t* length);
 
 std::uint16_t CloseFile(FileHandle handle);
 
-// Puts a complete temporary file in the place of another one in a single
-// step, so that a reader sees either the old or the new file, never a part.
-// The file keeps the permissions of the one it replaces.
+// Creates the new file `name`, which must not exist yet (kFileExists when it
+// does), to take the place of the file `replaced` later: it starts with that
+// file's permissions, never wider, and where the process may give them (the
+// superuser), its owner and group. It is held exclusively, like a created file.
+std::uint16_t CreateReplacement(const char* name, const char* replaced, FileHandle* handle);
+
+// Puts a complete file made by CreateReplacement in the place of another one
+// in a single step, so that a reader sees either the old or the new file,
+// never a part.
 std::uint16_t ReplaceFile(const char* from, const char* to);
 std::uint16_t RemoveFile(const char* name);
 
-// True when both names reach the same existing file.
-bool SameFile(const char* first, const char* second);
+// The path that name reaches once every symbolic link on the way is followed
+// (as given where the system has no such links to follow), so that replacing
+// it replaces the file and leaves a link a link. At most kPathBytes bytes with
+// the terminating zero.
+std::uint16_t FinalPath(const char* name, char* path, std::size_t capacity);
+
+// Gives false when no file of that name can be found.
+bool IdentifyFile(const char* name, FileIdentity* identity);
 
 // The bytes after which a file name's folder part ends ("/" on POSIX; on
 // Windows also the backslash and the colon of a drive).

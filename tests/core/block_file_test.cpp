@@ -68,6 +68,19 @@ TEST_F(BlockFileTest, OpeningFailuresNameTheCause) {
     EXPECT_EQ(FetchIoResult(), 5);
     EXPECT_EQ(ReadWholeFile(folder / "readonly"), "keep");
 
+    // A name cut to 255 bytes reaches no file, not even the one its first
+    // 255 bytes name.
+    std::string kept = (folder.Path() / "").string();
+    kept += std::string(kShortTextBytes - kept.size(), 'k');
+    WriteWholeFile(kept, "keep");
+    BlockFile cut;
+    BindFile(cut, CopyText(kept + "zz"));
+    OpenExisting(cut, 1);
+    EXPECT_EQ(FetchIoResult(), 3);
+    CreateEmpty(cut, 1);
+    EXPECT_EQ(FetchIoResult(), 3);
+    EXPECT_EQ(ReadWholeFile(kept), "keep");
+
     BlockFile aFolder = Bound("");
     BindFile(aFolder, CopyText(folder.Path().string()));
     OpenExisting(aFolder, 1);
@@ -114,7 +127,7 @@ TEST_F(BlockFileTest, ASecondCloseIsAnError) {
     EXPECT_EQ(FetchIoResult(), 0);
 }
 
-TEST_F(BlockFileTest, ShortWritesAreContinuedUntilEveryByteIsWritten) {
+TEST_F(BlockFileTest, ShortTransfersAreContinuedUntilTheBlockIsWhole) {
     BlockFile file = Bound("out");
     CreateEmpty(file, 1);
     std::string data = test_support::PatternBytes(1000);
@@ -125,6 +138,13 @@ TEST_F(BlockFileTest, ShortWritesAreContinuedUntilEveryByteIsWritten) {
     EXPECT_EQ(FetchIoResult(), 0);
     CloseFile(file);
     EXPECT_EQ(ReadWholeFile(folder / "out"), data);
+
+    OpenExisting(file, 1);
+    std::string read(1000, '\0');
+    platform::fault::Inject(Call::Read, 1, 0, 7, 3);  // so do three reads
+    ReadBlock(file, read.data(), 1000, done);
+    EXPECT_EQ(done, 1000);
+    EXPECT_EQ(read, data);
 }
 
 TEST_F(BlockFileTest, AWriteTheSystemTakesNothingOfIsADiskFull) {

@@ -48,4 +48,9 @@ TEST(CommandLine, AnOpenQuoteRunsToTheEndAndBackslashIsOrdinary) {
 TEST(CommandLine, ArgumentsAreCutTo255Bytes) {
     std::string line = "prog " + std::string(300, 'x') + " y";
     EXPECT_EQ(Split(line), (Arguments{std::string(255, 'x'), "y"}));
+    ShortText argument;
+    ASSERT_TRUE(CommandLineArgument(line, 1, &argument));
+    EXPECT_TRUE(argument.cut);
+    ASSERT_TRUE(CommandLineArgument("prog \"" + std::string(255, 'x') + "\"\"\"", 1, &argument));
+    EXPECT_FALSE(argument.cut);  // quotes are not bytes of the argument
 }

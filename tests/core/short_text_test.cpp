@@ -3,14 +3,18 @@
 #include "core.h"
 #include "partset.h"
 
-TEST(ShortText, StoringMoreThan255BytesKeepsTheFirst255) {
+TEST(ShortText, StoringMoreThan255BytesKeepsTheFirst255AndMarksTheCut) {
     std::string text(300, 'x');
     text[254] = 'y';
     ShortText cut = CopyText(text);
     EXPECT_EQ(cut.length, 255);
     EXPECT_EQ(cut.bytes[254], 'y');
+    EXPECT_TRUE(cut.cut);
+    EXPECT_TRUE(LowerLetters(cut).cut);
     ShortText joined = JoinTexts({std::string(200, 'a'), std::string(100, 'b')});
     EXPECT_EQ(joined.View(), std::string(200, 'a') + std::string(55, 'b'));
+    EXPECT_TRUE(joined.cut);
+    EXPECT_FALSE(JoinTexts({std::string(200, 'a'), std::string(55, 'b')}).cut);
 }
 
 TEST(ShortText, LowerLettersChangesOnlyAToZ) {
@@ -48,17 +52,12 @@ TEST(PartFileName, JoinsBaseNumberAndExtension) {
     EXPECT_EQ(PartFileName(CopyText("a:\\part"), 1).View(), "a:\\part1.zip");
 }
 
-TEST(PartFileName, CutsAt255BytesAndTellsWhenDigitsAreLost) {
+TEST(PartFileName, CutsAt255BytesAndMarksTheCut) {
     ShortText base = CopyText(std::string(250, 'b'));
     EXPECT_EQ(PartFileName(base, 1).View(), std::string(250, 'b') + "1.zip");
+    EXPECT_FALSE(PartFileName(base, 1).cut);
     EXPECT_EQ(PartFileName(base, 10).View(), std::string(250, 'b') + "10.zi");
-    EXPECT_FALSE(PartNumberCutOff(base, 99999));  // 250 + 5 digits still fit
-    EXPECT_TRUE(PartNumberCutOff(base, 100000));
-
-    ShortText longBase = CopyText(std::string(254, 'b'));
-    EXPECT_EQ(PartFileName(longBase, 1).View(), PartFileName(longBase, 10).View());
-    EXPECT_FALSE(PartNumberCutOff(longBase, 9));
-    EXPECT_TRUE(PartNumberCutOff(longBase, 10));
+    EXPECT_TRUE(PartFileName(base, 10).cut);
 }
 
 TEST(TransferBlock, AFloppyUnitIsExactly25Blocks) {

@@ -138,22 +138,6 @@ TEST_F(Joiner, AReadOnlyPartCountsAsMissing) {
     EXPECT_EQ(Output(), joined.substr(0, 1000));
 }
 
-TEST_F(Joiner, APartWhoseNumberTheNameLimitCutsOffIsNeverAppendedTwice) {
-    // "d/" and 252 letters: part n is named base + n with ".zip" cut off, and
-    // part 10 would be cut to the name of part 1.
-    fs::create_directory(folder / "d");
-    std::string base = "d/" + std::string(252, 'b');
-    std::string joined;
-    for (int n = 1; n <= 9; ++n) {
-        std::string bytes = PatternBytes(100 + n, n);
-        WriteWholeFile(folder / (base + std::to_string(n)), bytes);
-        joined += bytes;
-    }
-    ProcessResult result = Run("TOLVA", {"out.dat", base, "1"}, "y\nx\n");
-    EXPECT_EQ(result.exitCode, 0) << result.errors;
-    EXPECT_EQ(Output(), joined);
-}
-
 TEST_F(Joiner, AnySetTheSplitterWritesComesBackByteForByte) {
     struct Case {
         std::size_t length;

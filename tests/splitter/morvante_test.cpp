@@ -218,17 +218,3 @@ TEST_F(Splitter, AFullDiskEndsWith101AndKeepsWhatWasWritten) {
     EXPECT_EQ(result.output.find("You can combine"), std::string::npos);
 }
 
-TEST_F(Splitter, APartNameThatWouldLoseItsNumberEndsWithReport3) {
-    fs::create_directory(folder / "d");
-    // "d/" plus 252 letters: part 1 is the base and "1" (".zip" is cut off),
-    // and part 10 would get that same name.
-    std::string base = "d/" + std::string(252, 'b');
-    std::string bytes = PatternBytes(9 * kUnit + 5);
-    WriteWholeFile(folder / "in.dat", bytes);
-    ProcessResult result = Run({"in.dat", base, "1"}, "y\n");
-    EXPECT_EQ(result.exitCode, 3);
-    EXPECT_TRUE(result.errors.starts_with("Runtime error 3 at $"));
-    EXPECT_TRUE(result.output.ends_with(base + "1\r\n" /* part 10's cut name */));
-    EXPECT_EQ(ReadWholeFile(folder / (base + "1")), bytes.substr(0, kUnit));  // part 1 untouched
-    EXPECT_EQ(ReadWholeFile(folder / (base + "9")), bytes.substr(8 * kUnit, kUnit));
-}

@@ -1,6 +1,9 @@
 // Files on POSIX: open, read, write, length and close, with errno mapped onto
-// the layer's numbers.
+// the layer's numbers, and the sharing rule of the layer's open mode kept with
+// locks among the suite's own runs.
 #include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,9 +19,6 @@ namespace {
 
 using posix::Direction;
 using posix::MapErrno;
-
-// Longest path the ENOENT check copies to find the folder part of a name.
-constexpr std::size_t kPathBytes = 4096;
 
 // ENOENT names a missing file (2) only when the folder that should hold it
 // exists; a missing folder on the way is "path not found" (3).
@@ -36,6 +36,41 @@ std::uint16_t MissingFileOrFolder(const char* name) {
     return 2;
 }
 
+int OpenRetrying(const char* name, int flags, mode_t mode) {
+    int fd;
+    do {
+        fd = posix::CallOpen(name, flags, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+bool IsSocket(const char* name) {
+    struct stat info;
+    return ::stat(name, &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
+// Decides whether a file just opened may be used, and holds it: shared for
+// reading, or exclusively for writing. Gives 0 or the layer's number, and the
+// file's length.
+std::uint16_t Admit(int fd, bool exclusive, off_t* length) {
+    struct stat info;
+    if (::fstat(fd, &info) != 0) return MapErrno(errno, Direction::Other);
+    *length = info.st_size;
+    // A pipe opened for reading and writing holds its own writing end: a
+    // read would wait for ever.
+    if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) return 5;
+    if (!S_ISREG(info.st_mode)) return 0;  // a device: nothing to share or cut
+    // A regular file without any write bit is read-only, whoever runs us:
+    // the superuser's power to write it anyway must neither open nor empty it.
+    if ((info.st_mode & 0222) == 0) return 5;
+    if (posix::CallLock(fd, exclusive ? F_WRLCK : F_RDLCK) == 0) return 0;
+    int error = errno;
+    if (error == EAGAIN || error == EACCES) return 5;  // another run holds it: a sharing violation
+    // A file system that keeps no locks: the file is used as it is.
+    if (error == ENOLCK || error == EINVAL || error == EOPNOTSUPP) return 0;
+    return MapErrno(error, Direction::Other);
+}
+
 }  // namespace
 
 FileHandle StandardHandle(StandardStream which) {
@@ -47,33 +82,29 @@ FileHandle StandardHandle(StandardStream which) {
     return kNoFile;
 }
 
+bool IsTerminal(StandardStream which) { return ::isatty(static_cast<int>(StandardHandle(which))) != 0; }
+
 std::uint16_t OpenFile(const char* name, OpenKind kind, FileHandle* handle) {
     *handle = kNoFile;
-    // A file is emptied only after it was found writable (below), so the
-    // create does not cut it on opening.
+    // A file is emptied only once it was found writable and could be held
+    // (below), so the create does not cut it on opening.
     int flags = O_RDWR | O_CLOEXEC;
     if (kind == OpenKind::CreateEmpty) flags |= O_CREAT;
-    int fd;
-    do {
-        fd = posix::CallOpen(name, flags, 0666);
-    } while (fd < 0 && errno == EINTR);
+    int fd = OpenRetrying(name, flags, 0666);
     if (fd < 0) {
         int error = errno;
         if (error == ENOENT) return kind == OpenKind::CreateEmpty ? 3 : MissingFileOrFolder(name);
+        if (error == ENXIO && IsSocket(name)) return 5;
         return MapErrno(error, Direction::Other);
     }
-    // A regular file without any write bit is read-only, whoever runs us:
-    // the superuser's power to write it anyway must neither open nor empty it.
-    struct stat info;
-    bool known = ::fstat(fd, &info) == 0;
-    if (known && S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0) {
-        ::close(fd);
-        return 5;
+    off_t length = 0;
+    std::uint16_t refusal = Admit(fd, kind == OpenKind::CreateEmpty, &length);
+    if (refusal == 0 && kind == OpenKind::CreateEmpty && length != 0 && ::ftruncate(fd, 0) != 0) {
+        refusal = MapErrno(errno, Direction::Write);
     }
-    if (kind == OpenKind::CreateEmpty && (!known || info.st_size != 0) && ::ftruncate(fd, 0) != 0) {
-        int error = errno;
+    if (refusal != 0) {
         ::close(fd);
-        return MapErrno(error, Direction::Write);
+        return refusal;
     }
     *handle = fd;
     return 0;
@@ -127,12 +158,31 @@ std::uint16_t CloseFile(FileHandle handle) {
     return 0;
 }
 
-std::uint16_t ReplaceFile(const char* from, const char* to) {
-    // A private file must not become readable by others by being replaced.
-    struct stat replaced;
-    if (::stat(to, &replaced) == 0 && ::chmod(from, replaced.st_mode & 0777) != 0) {
-        return MapErrno(errno, Direction::Other);
+std::uint16_t CreateReplacement(const char* name, const char* replaced, FileHandle* handle) {
+    *handle = kNoFile;
+    struct stat model;
+    if (::stat(replaced, &model) != 0) return MapErrno(errno, Direction::Other);
+    mode_t bits = model.st_mode & 0777;
+    int fd = OpenRetrying(name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, bits);
+    if (fd < 0) return MapErrno(errno, Direction::Other);
+    std::uint16_t error = 0;
+    // Only the superuser may give a file away; its replacement of a user's
+    // file must stay that user's.
+    if (::geteuid() == 0 && ::fchown(fd, model.st_uid, model.st_gid) != 0) error = MapErrno(errno, Direction::Other);
+    // The creation mask may have narrowed the bits; the file keeps its own.
+    if (error == 0 && ::fchmod(fd, bits) != 0) error = MapErrno(errno, Direction::Other);
+    off_t length = 0;
+    if (error == 0) error = Admit(fd, true, &length);
+    if (error != 0) {
+        ::close(fd);
+        ::unlink(name);
+        return error;
     }
+    *handle = fd;
+    return 0;
+}
+
+std::uint16_t ReplaceFile(const char* from, const char* to) {
     if (std::rename(from, to) != 0) return MapErrno(errno, Direction::Other);
     return 0;
 }
@@ -144,10 +194,22 @@ std::uint16_t RemoveFile(const char* name) {
 
 const char* FolderSeparators() { return "/"; }
 
-bool SameFile(const char* first, const char* second) {
-    struct stat a, b;
-    if (::stat(first, &a) != 0 || ::stat(second, &b) != 0) return false;
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+std::uint16_t FinalPath(const char* name, char* path, std::size_t capacity) {
+    static_assert(PATH_MAX <= kPathBytes, "a resolved path fits the layer's path buffers");
+    char resolved[PATH_MAX];
+    if (::realpath(name, resolved) == nullptr) return MapErrno(errno, Direction::Other);
+    std::size_t length = std::strlen(resolved);
+    if (length >= capacity) return 3;
+    std::memcpy(path, resolved, length + 1);
+    return 0;
+}
+
+bool IdentifyFile(const char* name, FileIdentity* identity) {
+    struct stat info;
+    if (::stat(name, &info) != 0) return false;
+    identity->volume = static_cast<std::uint64_t>(info.st_dev);
+    identity->index = static_cast<std::uint64_t>(info.st_ino);
+    return true;
 }
 
 }  // namespace platform

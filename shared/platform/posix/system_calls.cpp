@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "../fault_injection.h"
+#include "../platform.h"
 
 namespace platform::posix {
 namespace {
@@ -75,6 +76,22 @@ int CallFstat(int fd, struct stat* info) {
     return ::fstat(fd, info);
 }
 
+int CallLock(int fd, short type) {
+    if (const auto* plan = Disturb(Call::Lock)) {
+        errno = plan->error;
+        return -1;
+    }
+    // Locks of an open file description, unlike process locks, also keep
+    // two openings within one process apart, and no close of another
+    // descriptor of the same file releases them.
+    struct flock whole{};
+    whole.l_type = type;
+    whole.l_whence = SEEK_SET;
+    whole.l_start = 0;
+    whole.l_len = 0;
+    return ::fcntl(fd, F_OFD_SETLK, &whole);
+}
+
 unsigned short MapErrno(int error, Direction direction) {
     switch (error) {
         case 0: return 0;
@@ -87,6 +104,7 @@ unsigned short MapErrno(int error, Direction direction) {
         case EPERM:
         case EISDIR: return 5;
         case EBADF: return 6;
+        case EEXIST: return kFileExists;
         case ENOSPC:
         case EDQUOT:
         case EFBIG: return 101;

@@ -14,6 +14,9 @@ ssize_t CallRead(int fd, void* buffer, std::size_t count);
 ssize_t CallWrite(int fd, const void* buffer, std::size_t count);
 int CallClose(int fd);
 int CallFstat(int fd, struct stat* info);
+// Takes a lock of the given type (F_RDLCK, F_WRLCK) on the whole file for the
+// open file description, without waiting.
+int CallLock(int fd, short type);
 
 // errno values mapped onto the layer's I/O error numbers.
 enum class Direction { Read, Write, Other };

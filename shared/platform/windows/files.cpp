@@ -5,6 +5,8 @@
 // The system's header names one of its own calls so; ours is a different one.
 #undef ReplaceFile
 
+#include <cstring>
+
 #include "../platform.h"
 #include "error_mapping.h"
 #include "system_calls.h"
@@ -14,9 +16,9 @@ namespace {
 
 using windows::MapSystemError;
 
-// A name of 255 bytes becomes at most 255 UTF-16 units (one per byte at
-// most), plus the terminating zero.
-constexpr int kWideNameUnits = 256;
+// A name of the layer's longest path becomes at most as many UTF-16 units
+// (one per byte at most), the terminating zero included.
+constexpr int kWideNameUnits = static_cast<int>(kPathBytes);
 
 // The most bytes handed to the system in one request: a request's count is
 // 32-bit, and a block never comes near this.
@@ -45,6 +47,11 @@ FileHandle StandardHandle(StandardStream which) {
     if (which == StandardStream::Output) kind = STD_OUTPUT_HANDLE;
     if (which == StandardStream::Error) kind = STD_ERROR_HANDLE;
     return reinterpret_cast<FileHandle>(GetStdHandle(kind));
+}
+
+bool IsTerminal(StandardStream which) {
+    DWORD mode = 0;
+    return GetConsoleMode(AsHandle(StandardHandle(which)), &mode) != 0;
 }
 
 std::uint16_t OpenFile(const char* name, OpenKind kind, FileHandle* handle) {
@@ -108,6 +115,18 @@ std::uint16_t CloseFile(FileHandle handle) {
     return 0;
 }
 
+std::uint16_t CreateReplacement(const char* name, const char*, FileHandle* handle) {
+    *handle = kNoFile;
+    WideName wide;
+    if (std::uint16_t error = ToWide(name, &wide); error != 0) return error;
+    // A new file takes the folder's usual permissions; a taken name fails
+    // with the system's "file exists", which the layer keeps as it is.
+    HANDLE created = windows::CallCreateFile(wide.units, CREATE_NEW);
+    if (created == INVALID_HANDLE_VALUE) return MapSystemError(GetLastError());
+    *handle = reinterpret_cast<FileHandle>(created);
+    return 0;
+}
+
 std::uint16_t ReplaceFile(const char* from, const char* to) {
     WideName source, target;
     if (std::uint16_t error = ToWide(from, &source); error != 0) return error;
@@ -124,22 +143,28 @@ std::uint16_t RemoveFile(const char* name) {
     return 0;
 }
 
-bool SameFile(const char* first, const char* second) {
-    BY_HANDLE_FILE_INFORMATION info[2];
-    const char* names[2] = {first, second};
-    for (int i = 0; i < 2; ++i) {
-        WideName wide;
-        if (ToWide(names[i], &wide) != 0) return false;
-        // No access asked for and every sharing allowed: only the identity is read.
-        HANDLE handle = CreateFileW(wide.units, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) return false;
-        BOOL known = GetFileInformationByHandle(handle, &info[i]);
-        CloseHandle(handle);
-        if (!known) return false;
-    }
-    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
-           info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+std::uint16_t FinalPath(const char* name, char* path, std::size_t capacity) {
+    // The suite follows no links on Windows: the name is the file's path.
+    std::size_t length = std::strlen(name);
+    if (length >= capacity) return 3;
+    std::memcpy(path, name, length + 1);
+    return 0;
+}
+
+bool IdentifyFile(const char* name, FileIdentity* identity) {
+    WideName wide;
+    if (ToWide(name, &wide) != 0) return false;
+    // No access asked for and every sharing allowed: only the identity is read.
+    HANDLE handle = CreateFileW(wide.units, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    BOOL known = GetFileInformationByHandle(handle, &info);
+    CloseHandle(handle);
+    if (!known) return false;
+    identity->volume = info.dwVolumeSerialNumber;
+    identity->index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    return true;
 }
 
 const char* FolderSeparators() { return "/\\:"; }

@@ -1,0 +1,292 @@
+// The tools run as a careless or hostile command line would run them: every
+// case must end with a clear number and leave every byte of the user's
+// files where it was.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <algorithm>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "capture_images.h"
+#include "run_process.h"
+#include "terminal_session.h"
+
+namespace fs = std::filesystem;
+using test_support::PatternBytes;
+using test_support::ProcessOptions;
+using test_support::ProcessResult;
+using test_support::ReadWholeFile;
+using test_support::RunProcess;
+using test_support::ScratchFolder;
+using test_support::ToolPath;
+using test_support::WriteWholeFile;
+
+namespace {
+
+// The greentone converters read their header block from this file.
+constexpr std::size_t kHeaderBlockBytes = 1078;
+
+using Snapshot = std::map<std::string, std::string>;
+
+// The names of the files that differ between two snapshots.
+std::vector<std::string> Changed(const Snapshot& before, const Snapshot& after) {
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : before) {
+        auto found = after.find(name);
+        if (found == after.end() || found->second != bytes) names.push_back(name.substr(0, 20));
+    }
+    for (const auto& [name, bytes] : after) {
+        if (!before.contains(name)) names.push_back(name.substr(0, 20));
+    }
+    return names;
+}
+
+struct Command {
+    const char* tool;
+    std::vector<std::string> arguments;
+    const char* keys;
+};
+
+class FileSafety : public testing::Test {
+protected:
+    ProcessResult Start(const Command& run, const fs::path& in = {}) {
+        ProcessOptions options;
+        options.folder = in.empty() ? folder.Path() : in;
+        options.input = run.keys;
+        return RunProcess(ToolPath(run.tool), run.arguments, options);
+    }
+
+    // Every file below the folder with its bytes; a link as its target.
+    Snapshot Files() const {
+        Snapshot files;
+        for (const auto& entry : fs::recursive_directory_iterator(folder.Path())) {
+            std::string name = fs::relative(entry.path(), folder.Path()).string();
+            if (entry.is_symlink()) {
+                files[name] = "-> " + fs::read_symlink(entry.path()).string();
+            } else if (entry.is_regular_file()) {
+                files[name] = ReadWholeFile(entry.path());
+            }
+        }
+        return files;
+    }
+
+    ScratchFolder folder;
+};
+
+
+// A lock of the kind a run takes on a file it reads, held by the test itself.
+class HeldForReading {
+public:
+    explicit HeldForReading(const fs::path& file) : fd_(open(file.c_str(), O_RDONLY | O_CLOEXEC)) {
+        struct flock whole{};
+        whole.l_type = F_RDLCK;
+        whole.l_whence = SEEK_SET;
+        held_ = fd_ >= 0 && fcntl(fd_, F_OFD_SETLK, &whole) == 0;
+    }
+    ~HeldForReading() {
+        if (fd_ >= 0) close(fd_);
+    }
+    bool Held() const { return held_; }
+
+private:
+    int fd_;
+    bool held_ = false;
+};
+
+TEST_F(FileSafety, AFileOneRunUsesIsNeverEmptiedByAnother) {
+    struct Case {
+        Command run;
+        bool holdOutput;  // another run reads held.bmp meanwhile
+    } cases[] = {
+        {{"MORVANTE", {"part1.zip", "part", "1"}, "y\n"}, false},  // the first part is the input
+        {{"MORVANTE", {"link.zip", "part", "1"}, "y\n"}, false},   // ... through a symbolic link
+        {{"MORVANTE", {"hard.zip", "part", "1"}, "y\n"}, false},   // ... through a hard link
+        {{"TOLVA", {"part1.zip", "part", "1"}, "y\nx\n"}, false},  // joined into its own first part
+        {{"TOLVA", {"part2.zip", "part", "1"}, "y\nx\n"}, false},  // ... or a later one
+        {{"DUSKAR", {"cap.bmp", "held.bmp"}, ""}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.run.tool + (" " + c.run.arguments[0]));
+        for (const auto& entry : fs::directory_iterator(folder.Path())) fs::remove_all(entry.path());
+        for (int n = 1; n <= 3; ++n) {
+            WriteWholeFile(folder / ("part" + std::to_string(n) + ".zip"), PatternBytes(1000 * n, n));
+        }
+        fs::create_symlink("part1.zip", folder / "link.zip");
+        fs::create_hard_link(folder / "part1.zip", folder / "hard.zip");
+        WriteWholeFile(folder / "cap.bmp", print_test::CaptureImage());
+        WriteWholeFile(folder / "held.bmp", PatternBytes(5000, 9));
+        auto before = Files();
+        HeldForReading held(folder / "held.bmp");
+        ASSERT_TRUE(!c.holdOutput || held.Held());
+
+        ProcessResult result = Start(c.run);
+        EXPECT_EQ(result.exitCode, 5) << result.errors;
+        EXPECT_TRUE(result.errors.starts_with("Runtime error 5 at $")) << result.errors;
+        EXPECT_EQ(result.output.find("You can combine"), std::string::npos);
+        EXPECT_EQ(Changed(before, Files()), std::vector<std::string>{});
+    }
+}
+
+TEST_F(FileSafety, ANameTooLongToHoldReachesNoFile) {
+    // The first 255 bytes of the long name name a file the user keeps.
+    std::string kept(255, 'k');
+    std::string tooLong = kept + std::string(45, 'x');
+    // "d/" and 252 letters: every part name loses its ".zip" to the cut.
+    std::string longBase = "d/" + std::string(252, 'b');
+    struct Case {
+        Command run;
+        int exitCode;
+    } cases[] = {
+        {{"MORVANTE", {tooLong, "part", "1"}, "y\n"}, 3},
+        {{"MORVANTE", {"in.dat", longBase, "1"}, "y\n"}, 3},
+        {{"TOLVA", {tooLong, "part", "1"}, "y\nx\n"}, 3},
+        {{"TOLVA", {"out.dat", longBase, "1"}, "y\nx\n"}, 0},  // such a part is never there
+        {{"TALMIROX3", {"in.bmp", tooLong}, ""}, 3},
+        {{"TALMIROX3", {tooLong, "out.bmp"}, ""}, 0},  // an input that does not open has a message of its own
+        {{"DUSKAR", {"cap.bmp", tooLong}, ""}, 3},
+    };
+    fs::create_directory(folder / "d");
+    WriteWholeFile(folder / kept, PatternBytes(4000, 1));
+    WriteWholeFile(folder / (longBase + "1"), PatternBytes(3000, 2));
+    WriteWholeFile(folder / "part1.zip", PatternBytes(2000, 3));
+    WriteWholeFile(folder / "in.dat", PatternBytes(2000, 4));
+    WriteWholeFile(folder / "talmiro.dat", PatternBytes(kHeaderBlockBytes, 5));
+    WriteWholeFile(folder / "in.bmp", PatternBytes(750138, 6));
+    WriteWholeFile(folder / "cap.bmp", print_test::CaptureImage());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.run.tool + (" " + c.run.arguments[0].substr(0, 10) + " " + c.run.arguments[1].substr(0, 10)));
+        fs::remove(folder / "out.dat");
+        auto before = Files();
+        ProcessResult result = Start(c.run);
+        EXPECT_EQ(result.exitCode, c.exitCode) << result.errors;
+        if (c.exitCode == 3) {
+            EXPECT_TRUE(result.errors.starts_with("Runtime error 3 at $")) << result.errors;
+        }
+        auto after = Files();
+        after.erase("out.dat");  // TOLVA's own output, empty
+        EXPECT_EQ(Changed(before, after), std::vector<std::string>{});
+    }
+    EXPECT_EQ(ReadWholeFile(folder / "out.dat"), "");
+}
+
+TEST_F(FileSafety, AnInPlaceOutputReplacesTheFileWholeAndLeavesNothingBehind) {
+    struct Case {
+        const char* tool;
+        bool longFolder;  // run in a folder whose path is over 255 bytes, holding a file named as a cut temporary name
+        mode_t mode;
+        bool throughLink;
+        bool foreignOwner;  // owned by another user (the superuser only)
+    } cases[] = {
+        {"DUSKAR", true, 0644, false, false},   {"TALMIROX3", true, 0644, false, false},
+        {"DUSKAR", false, 0600, false, false},  {"DUSKAR", false, 0666, false, false},
+        {"TALMIROX3", false, 0640, false, false}, {"DUSKAR", false, 0644, true, false},
+        {"DUSKAR", false, 0640, false, true},
+    };
+    const uid_t kForeignUser = 4321;
+    const gid_t kForeignGroup = 4322;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.tool) + " mode " + std::to_string(c.mode) + (c.longFolder ? " long folder" : "") +
+                     (c.throughLink ? " link" : "") + (c.foreignOwner ? " owner" : ""));
+        if (c.foreignOwner && geteuid() != 0) {
+            std::cout << "not run: giving a file to another user needs the superuser\n";
+            continue;
+        }
+        for (const auto& entry : fs::directory_iterator(folder.Path())) fs::remove_all(entry.path());
+        fs::path place = folder.Path();
+        if (c.longFolder) {
+            place /= std::string(250, 'f');
+            fs::create_directory(place);
+            WriteWholeFile(place / "~suite-output-", "kept");
+            WriteWholeFile(place / "talmiro.dat", PatternBytes(kHeaderBlockBytes, 5));
+        }
+        bool greentone = std::string(c.tool) == "TALMIROX3";
+        std::string input = greentone ? PatternBytes(750138, 7) : print_test::CaptureImage(7);
+        WriteWholeFile(folder / "talmiro.dat", PatternBytes(kHeaderBlockBytes, 5));
+        WriteWholeFile(folder / "in.bmp", input);
+        // What the tool makes of the input as a separate file.
+        ASSERT_EQ(Start({c.tool, {"in.bmp", "expected.bmp"}, ""}).exitCode, 0);
+        std::string expected = ReadWholeFile(folder / "expected.bmp");
+
+        fs::path image = place / "image.bmp";
+        WriteWholeFile(image, input);
+        chmod(image.c_str(), c.mode);
+        if (c.foreignOwner) {
+            ASSERT_EQ(chown(image.c_str(), kForeignUser, kForeignGroup), 0);
+        }
+        fs::path named = image;
+        if (c.throughLink) {
+            named = place / "link.bmp";
+            fs::create_symlink("image.bmp", named);
+        }
+        std::string name = named.filename().string();
+        ProcessResult result = Start({c.tool, {name, name}, ""}, place);
+        EXPECT_EQ(result.exitCode, 0) << result.errors;
+        EXPECT_TRUE(ReadWholeFile(image) == expected);
+        struct stat info{};
+        ASSERT_EQ(stat(image.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, c.mode);
+        if (c.foreignOwner) {
+            EXPECT_EQ(info.st_uid, kForeignUser);
+            EXPECT_EQ(info.st_gid, kForeignGroup);
+        }
+        if (c.throughLink) {
+            EXPECT_TRUE(fs::is_symlink(named));
+        }
+        for (const auto& entry : fs::directory_iterator(place)) {
+            EXPECT_FALSE(entry.path().extension() == ".tmp") << entry.path();  // no temporary file is left
+        }
+        if (c.longFolder) {
+            EXPECT_EQ(ReadWholeFile(place / "~suite-output-"), "kept");
+        }
+    }
+}
+
+TEST_F(FileSafety, APipeNeverOpensSoNoToolWaitsOnIt) {
+    struct Case {
+        Command run;
+        int exitCode;
+    } cases[] = {
+        {{"MORVANTE", {"pipe", "part", "1"}, "y\n"}, 5},
+        {{"TOLVA", {"out.dat", "pipe", "1"}, "y\nx\n"}, 0},  // pipe1.zip counts as missing
+        {{"TALMIROX3", {"pipe", "out.bmp"}, ""}, 0},  // with the message for an input that does not open
+        {{"DUSKAR", {"cap.bmp", "pipe"}, ""}, 5},
+    };
+    ASSERT_EQ(mkfifo((folder / "pipe").c_str(), 0644), 0);
+    ASSERT_EQ(mkfifo((folder / "pipe1.zip").c_str(), 0644), 0);
+    WriteWholeFile(folder / "talmiro.dat", PatternBytes(kHeaderBlockBytes, 5));
+    WriteWholeFile(folder / "cap.bmp", print_test::CaptureImage());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.run.tool);
+        ProcessResult result = Start(c.run);
+        EXPECT_EQ(result.exitCode, c.exitCode) << result.errors;
+        EXPECT_FALSE(fs::exists(folder / "part1.zip"));
+        EXPECT_FALSE(fs::exists(folder / "out.bmp"));
+    }
+    EXPECT_EQ(ReadWholeFile(folder / "out.dat"), "");
+}
+
+TEST_F(FileSafety, NamesShowTheirControlBytesOnATerminalOnly) {
+    // A name that would turn the terminal's text red.
+    const std::string kName = "\x1b[31mred";
+    WriteWholeFile(folder / "in.dat", "data");
+    ProcessResult redirected = Start({"MORVANTE", {"in.dat", kName, "1"}, "n\n"});
+    EXPECT_NE(redirected.output.find("are: " + kName + "1.zip"), std::string::npos) << redirected.output;
+
+    if (!test_support::TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+    test_support::TerminalSession terminal("'" + ToolPath("MORVANTE").string() + "' in.dat \"$(printf '\\033[31mred')\" 1",
+                                           folder.Path(), 120, 40);
+    ASSERT_TRUE(terminal.WaitForText("intended? "));
+    EXPECT_NE(terminal.ScreenText().find("are: ?[31mred1.zip"), std::string::npos) << terminal.ScreenText();
+    terminal.Type("n");
+    terminal.Press("Enter");
+    EXPECT_TRUE(terminal.WaitForEnd());
+}
+
+}  // namespace
