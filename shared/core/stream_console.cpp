@@ -3,16 +3,46 @@
 #include "../core.h"
 #include "console_flavour.h"
 
-void ConsoleStart() {}
+namespace {
 
-void ConsoleEnd() {}
+// On a terminal, bytes of a name could steer the screen (set its title,
+// move the cursor, ...): every control byte but the line ends, the
+// backspace and the bell is shown as this instead.
+constexpr char kShownForControl = '?';
 
-std::uint16_t ConsoleHandOn(const char* bytes, std::size_t count) {
+bool outputIsTerminal = false;
+
+bool Steers(unsigned char byte) {
+    return (byte < 32 || byte == 127) && byte != '\r' && byte != '\n' && byte != '\b' && byte != '\a';
+}
+
+std::uint16_t HandOnAsIs(const char* bytes, std::size_t count) {
     std::size_t done = 0;
     // Text the system does not take in full is a failed output, whatever the cause.
     if (platform::WriteFile(platform::StandardHandle(platform::StandardStream::Output), bytes, count, &done) != 0 ||
         done != count) {
         return 101;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void ConsoleStart() { outputIsTerminal = platform::IsTerminal(platform::StandardStream::Output); }
+
+void ConsoleEnd() {}
+
+std::uint16_t ConsoleHandOn(const char* bytes, std::size_t count) {
+    if (!outputIsTerminal) return HandOnAsIs(bytes, count);
+    char shown[kStreamBufferBytes];
+    while (count > 0) {
+        std::size_t take = count < sizeof shown ? count : sizeof shown;
+        for (std::size_t i = 0; i < take; ++i) {
+            shown[i] = Steers(static_cast<unsigned char>(bytes[i])) ? kShownForControl : bytes[i];
+        }
+        if (std::uint16_t error = HandOnAsIs(shown, take); error != 0) return error;
+        bytes += take;
+        count -= take;
     }
     return 0;
 }
