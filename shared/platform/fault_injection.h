@@ -7,7 +7,24 @@
 
 namespace platform::fault {
 
-enum class Call { Open, Read, Write, Close, Length, Lock, Count };
+// The kinds of system call a backend makes, each counted on its own.
+enum class Call {
+    Open,
+    Read,
+    Write,
+    Close,
+    Length,    // of an open file (fstat, GetFileSizeEx)
+    Status,    // of a file by name (stat, GetFileAttributesW)
+    Truncate,  // ftruncate, SetEndOfFile
+    Owner,     // fchown
+    Mode,      // fchmod
+    Rename,    // rename, MoveFileExW
+    Remove,    // unlink, DeleteFileW
+    Resolve,   // realpath
+    Lock,      // fcntl locks
+    Terminal,  // the terminal's or console's modes and size
+    Count
+};
 
 // From the nth call (1-based, counted from now) of the given kind on, for
 // `times` calls: fail with the system error `error` (an errno value on

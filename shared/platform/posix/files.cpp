@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include "../platform.h"
@@ -32,21 +31,13 @@ std::uint16_t MissingFileOrFolder(const char* name) {
     std::memcpy(folder, name, folderLength);
     folder[folderLength] = '\0';
     struct stat info;
-    if (::stat(folder, &info) != 0 || !S_ISDIR(info.st_mode)) return 3;
+    if (posix::CallStat(folder, &info) != 0 || !S_ISDIR(info.st_mode)) return 3;
     return 2;
-}
-
-int OpenRetrying(const char* name, int flags, mode_t mode) {
-    int fd;
-    do {
-        fd = posix::CallOpen(name, flags, mode);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
 }
 
 bool IsSocket(const char* name) {
     struct stat info;
-    return ::stat(name, &info) == 0 && S_ISSOCK(info.st_mode);
+    return posix::CallStat(name, &info) == 0 && S_ISSOCK(info.st_mode);
 }
 
 // Decides whether a file just opened may be used, and holds it: shared for
@@ -54,7 +45,7 @@ bool IsSocket(const char* name) {
 // file's length.
 std::uint16_t Admit(int fd, bool exclusive, off_t* length) {
     struct stat info;
-    if (::fstat(fd, &info) != 0) return MapErrno(errno, Direction::Other);
+    if (posix::CallFstat(fd, &info) != 0) return MapErrno(errno, Direction::Other);
     *length = info.st_size;
     // A pipe opened for reading and writing holds its own writing end: a
     // read would wait for ever.
@@ -82,7 +73,7 @@ FileHandle StandardHandle(StandardStream which) {
     return kNoFile;
 }
 
-bool IsTerminal(StandardStream which) { return ::isatty(static_cast<int>(StandardHandle(which))) != 0; }
+bool IsTerminal(StandardStream which) { return posix::CallIsatty(static_cast<int>(StandardHandle(which))) != 0; }
 
 std::uint16_t OpenFile(const char* name, OpenKind kind, FileHandle* handle) {
     *handle = kNoFile;
@@ -90,7 +81,7 @@ std::uint16_t OpenFile(const char* name, OpenKind kind, FileHandle* handle) {
     // (below), so the create does not cut it on opening.
     int flags = O_RDWR | O_CLOEXEC;
     if (kind == OpenKind::CreateEmpty) flags |= O_CREAT;
-    int fd = OpenRetrying(name, flags, 0666);
+    int fd = posix::CallOpen(name, flags, 0666);
     if (fd < 0) {
         int error = errno;
         if (error == ENOENT) return kind == OpenKind::CreateEmpty ? 3 : MissingFileOrFolder(name);
@@ -99,11 +90,11 @@ std::uint16_t OpenFile(const char* name, OpenKind kind, FileHandle* handle) {
     }
     off_t length = 0;
     std::uint16_t refusal = Admit(fd, kind == OpenKind::CreateEmpty, &length);
-    if (refusal == 0 && kind == OpenKind::CreateEmpty && length != 0 && ::ftruncate(fd, 0) != 0) {
+    if (refusal == 0 && kind == OpenKind::CreateEmpty && length != 0 && posix::CallFtruncate(fd, 0) != 0) {
         refusal = MapErrno(errno, Direction::Write);
     }
     if (refusal != 0) {
-        ::close(fd);
+        posix::CallClose(fd);
         return refusal;
     }
     *handle = fd;
@@ -112,32 +103,14 @@ std::uint16_t OpenFile(const char* name, OpenKind kind, FileHandle* handle) {
 
 std::uint16_t ReadFile(FileHandle handle, void* buffer, std::size_t count, std::size_t* done) {
     *done = 0;
-    ssize_t got;
-    do {
-        got = posix::CallRead(static_cast<int>(handle), buffer, count);
-    } while (got < 0 && errno == EINTR);
+    ssize_t got = posix::CallRead(static_cast<int>(handle), buffer, count);
     if (got < 0) return MapErrno(errno, Direction::Read);
     *done = static_cast<std::size_t>(got);
     return 0;
 }
 
 std::uint16_t WriteFile(FileHandle handle, const void* buffer, std::size_t count, std::size_t* done) {
-    const char* bytes = static_cast<const char*>(buffer);
-    std::size_t written = 0;
-    while (written < count) {
-        ssize_t took = posix::CallWrite(static_cast<int>(handle), bytes + written, count - written);
-        if (took < 0) {
-            if (errno == EINTR) continue;
-            *done = written;
-            return MapErrno(errno, Direction::Write);
-        }
-        if (took == 0) {  // the system takes nothing more: the medium is full
-            *done = written;
-            return 101;
-        }
-        written += static_cast<std::size_t>(took);
-    }
-    *done = written;
+    if (posix::CallWriteAll(static_cast<int>(handle), buffer, count, done) != 0) return MapErrno(errno, Direction::Write);
     return 0;
 }
 
@@ -150,32 +123,30 @@ std::uint16_t FileLength(FileHandle handle, std::int64_t* length) {
 }
 
 std::uint16_t CloseFile(FileHandle handle) {
-    // The descriptor is released even when close reports an error, so it is
-    // never retried (retrying could close a descriptor opened meanwhile).
-    if (posix::CallClose(static_cast<int>(handle)) != 0 && errno != EINTR) {
-        return MapErrno(errno, Direction::Write);
-    }
+    if (posix::CallClose(static_cast<int>(handle)) != 0) return MapErrno(errno, Direction::Write);
     return 0;
 }
 
 std::uint16_t CreateReplacement(const char* name, const char* replaced, FileHandle* handle) {
     *handle = kNoFile;
     struct stat model;
-    if (::stat(replaced, &model) != 0) return MapErrno(errno, Direction::Other);
+    if (posix::CallStat(replaced, &model) != 0) return MapErrno(errno, Direction::Other);
     mode_t bits = model.st_mode & 0777;
-    int fd = OpenRetrying(name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, bits);
+    int fd = posix::CallOpen(name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, bits);
     if (fd < 0) return MapErrno(errno, Direction::Other);
     std::uint16_t error = 0;
     // Only the superuser may give a file away; its replacement of a user's
     // file must stay that user's.
-    if (::geteuid() == 0 && ::fchown(fd, model.st_uid, model.st_gid) != 0) error = MapErrno(errno, Direction::Other);
+    if (::geteuid() == 0 && posix::CallFchown(fd, model.st_uid, model.st_gid) != 0) {
+        error = MapErrno(errno, Direction::Other);
+    }
     // The creation mask may have narrowed the bits; the file keeps its own.
-    if (error == 0 && ::fchmod(fd, bits) != 0) error = MapErrno(errno, Direction::Other);
+    if (error == 0 && posix::CallFchmod(fd, bits) != 0) error = MapErrno(errno, Direction::Other);
     off_t length = 0;
     if (error == 0) error = Admit(fd, true, &length);
     if (error != 0) {
-        ::close(fd);
-        ::unlink(name);
+        posix::CallClose(fd);
+        posix::CallUnlink(name);
         return error;
     }
     *handle = fd;
@@ -183,12 +154,12 @@ std::uint16_t CreateReplacement(const char* name, const char* replaced, FileHand
 }
 
 std::uint16_t ReplaceFile(const char* from, const char* to) {
-    if (std::rename(from, to) != 0) return MapErrno(errno, Direction::Other);
+    if (posix::CallRename(from, to) != 0) return MapErrno(errno, Direction::Other);
     return 0;
 }
 
 std::uint16_t RemoveFile(const char* name) {
-    if (::unlink(name) != 0) return MapErrno(errno, Direction::Other);
+    if (posix::CallUnlink(name) != 0) return MapErrno(errno, Direction::Other);
     return 0;
 }
 
@@ -197,7 +168,7 @@ const char* FolderSeparators() { return "/"; }
 std::uint16_t FinalPath(const char* name, char* path, std::size_t capacity) {
     static_assert(PATH_MAX <= kPathBytes, "a resolved path fits the layer's path buffers");
     char resolved[PATH_MAX];
-    if (::realpath(name, resolved) == nullptr) return MapErrno(errno, Direction::Other);
+    if (posix::CallRealpath(name, resolved) == nullptr) return MapErrno(errno, Direction::Other);
     std::size_t length = std::strlen(resolved);
     if (length >= capacity) return 3;
     std::memcpy(path, resolved, length + 1);
@@ -206,7 +177,7 @@ std::uint16_t FinalPath(const char* name, char* path, std::size_t capacity) {
 
 bool IdentifyFile(const char* name, FileIdentity* identity) {
     struct stat info;
-    if (::stat(name, &info) != 0) return false;
+    if (posix::CallStat(name, &info) != 0) return false;
     identity->volume = static_cast<std::uint64_t>(info.st_dev);
     identity->index = static_cast<std::uint64_t>(info.st_ino);
     return true;

@@ -1,10 +1,12 @@
 #include "system_calls.h"
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 
 #include "../fault_injection.h"
 #include "../platform.h"
@@ -28,59 +30,120 @@ const Disturbance* Disturb(fault::Call call) {
 
 using fault::Call;
 
-int CallOpen(const char* name, int flags, mode_t mode) {
-    if (const auto* plan = Disturb(Call::Open)) {
-        errno = plan->error;
-        return -1;
+namespace {
+
+// Fails the call as the seam asks, or makes it; repeats it while a signal
+// interrupts it.
+template <typename Result, typename SystemCall>
+Result Made(Call kind, Result failed, SystemCall call) {
+    for (;;) {
+        const Disturbance* plan = Disturb(kind);
+        Result result;
+        if (plan != nullptr && plan->error != 0) {
+            errno = plan->error;
+            result = failed;
+        } else {
+            result = call();
+        }
+        if (result != failed || errno != EINTR) return result;
     }
-    return ::open(name, flags, mode);
+}
+
+// The byte count a disturbed transfer may move.
+std::size_t Allowed(Call kind, std::size_t count, int* error) {
+    *error = 0;
+    const Disturbance* plan = Disturb(kind);
+    if (plan == nullptr) return count;
+    *error = plan->error;
+    return plan->takeAtMost < count ? plan->takeAtMost : count;
+}
+
+}  // namespace
+
+int CallOpen(const char* name, int flags, mode_t mode) {
+    return Made(Call::Open, -1, [&] { return ::open(name, flags, mode); });
 }
 
 ssize_t CallRead(int fd, void* buffer, std::size_t count) {
-    if (const auto* plan = Disturb(Call::Read)) {
-        if (plan->error != 0) {
-            errno = plan->error;
-            return -1;
+    for (;;) {
+        int error = 0;
+        std::size_t allowed = Allowed(Call::Read, count, &error);
+        ssize_t got = -1;
+        if (error != 0) {
+            errno = error;
+        } else {
+            got = ::read(fd, buffer, allowed);
         }
-        if (count > plan->takeAtMost) count = plan->takeAtMost;
+        if (got >= 0 || errno != EINTR) return got;
     }
-    return ::read(fd, buffer, count);
 }
 
-ssize_t CallWrite(int fd, const void* buffer, std::size_t count) {
-    if (const auto* plan = Disturb(Call::Write)) {
-        if (plan->error != 0) {
-            errno = plan->error;
+int CallWriteAll(int fd, const void* buffer, std::size_t count, std::size_t* done) {
+    const char* bytes = static_cast<const char*>(buffer);
+    *done = 0;
+    while (*done < count) {
+        int error = 0;
+        std::size_t allowed = Allowed(Call::Write, count - *done, &error);
+        ssize_t took = -1;
+        if (error != 0) {
+            errno = error;
+        } else {
+            took = allowed == 0 ? 0 : ::write(fd, bytes + *done, allowed);
+        }
+        if (took < 0 && errno == EINTR) continue;
+        if (took < 0) return -1;
+        if (took == 0) {  // the system takes nothing more: the medium is full
+            errno = ENOSPC;
             return -1;
         }
-        if (plan->takeAtMost == 0) return 0;  // the system took nothing
-        if (count > plan->takeAtMost) count = plan->takeAtMost;
+        *done += static_cast<std::size_t>(took);
     }
-    return ::write(fd, buffer, count);
+    return 0;
 }
 
 int CallClose(int fd) {
-    if (const auto* plan = Disturb(Call::Close)) {
-        ::close(fd);  // the handle is gone either way, as after a real failed close
+    if (const Disturbance* plan = Disturb(Call::Close); plan != nullptr && plan->error != 0) {
+        ::close(fd);  // the descriptor is gone either way, as after a real failed close
         errno = plan->error;
         return -1;
     }
-    return ::close(fd);
+    if (::close(fd) == 0 || errno == EINTR) return 0;  // after EINTR the descriptor is released too
+    return -1;
 }
 
 int CallFstat(int fd, struct stat* info) {
-    if (const auto* plan = Disturb(Call::Length)) {
-        errno = plan->error;
-        return -1;
-    }
-    return ::fstat(fd, info);
+    return Made(Call::Length, -1, [&] { return ::fstat(fd, info); });
+}
+
+int CallStat(const char* name, struct stat* info) {
+    return Made(Call::Status, -1, [&] { return ::stat(name, info); });
+}
+
+int CallFtruncate(int fd, off_t length) {
+    return Made(Call::Truncate, -1, [&] { return ::ftruncate(fd, length); });
+}
+
+int CallFchown(int fd, uid_t owner, gid_t group) {
+    return Made(Call::Owner, -1, [&] { return ::fchown(fd, owner, group); });
+}
+
+int CallFchmod(int fd, mode_t mode) {
+    return Made(Call::Mode, -1, [&] { return ::fchmod(fd, mode); });
+}
+
+int CallRename(const char* from, const char* to) {
+    return Made(Call::Rename, -1, [&] { return std::rename(from, to); });
+}
+
+int CallUnlink(const char* name) {
+    return Made(Call::Remove, -1, [&] { return ::unlink(name); });
+}
+
+char* CallRealpath(const char* name, char* resolved) {
+    return Made(Call::Resolve, static_cast<char*>(nullptr), [&] { return ::realpath(name, resolved); });
 }
 
 int CallLock(int fd, short type) {
-    if (const auto* plan = Disturb(Call::Lock)) {
-        errno = plan->error;
-        return -1;
-    }
     // Locks of an open file description, unlike process locks, also keep
     // two openings within one process apart, and no close of another
     // descriptor of the same file releases them.
@@ -89,7 +152,11 @@ int CallLock(int fd, short type) {
     whole.l_whence = SEEK_SET;
     whole.l_start = 0;
     whole.l_len = 0;
-    return ::fcntl(fd, F_OFD_SETLK, &whole);
+    return Made(Call::Lock, -1, [&] { return ::fcntl(fd, F_OFD_SETLK, &whole); });
+}
+
+int CallIsatty(int fd) {
+    return Made(Call::Terminal, 0, [&] { return ::isatty(fd); });
 }
 
 unsigned short MapErrno(int error, Direction direction) {

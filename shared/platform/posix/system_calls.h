@@ -1,5 +1,8 @@
-// Every system call of the POSIX backend goes through these wrappers, which
-// consult the fault-injection seam before calling the system.
+// Every system call of the POSIX backend's files goes through one of these
+// wrappers, named after the call it makes. Each asks the fault-injection seam
+// first, so that a test can make any of them fail (or, for reads and writes,
+// move fewer bytes), and repeats a call that a signal interrupted, so that no
+// caller sees EINTR. They fail as the system does: -1 (or nullptr) and errno.
 #pragma once
 
 #include <sys/stat.h>
@@ -10,13 +13,27 @@
 namespace platform::posix {
 
 int CallOpen(const char* name, int flags, mode_t mode);
+// One read request.
 ssize_t CallRead(int fd, void* buffer, std::size_t count);
-ssize_t CallWrite(int fd, const void* buffer, std::size_t count);
+// Writes all count bytes, continuing after short writes; a write that takes
+// nothing fails with ENOSPC (the medium is full). *done holds the bytes written.
+int CallWriteAll(int fd, const void* buffer, std::size_t count, std::size_t* done);
+// The descriptor is released even when close reports an error, so it is
+// never repeated (that could close a descriptor opened meanwhile).
 int CallClose(int fd);
 int CallFstat(int fd, struct stat* info);
+int CallStat(const char* name, struct stat* info);
+int CallFtruncate(int fd, off_t length);
+int CallFchown(int fd, uid_t owner, gid_t group);
+int CallFchmod(int fd, mode_t mode);
+int CallRename(const char* from, const char* to);
+int CallUnlink(const char* name);
+// resolved holds PATH_MAX bytes.
+char* CallRealpath(const char* name, char* resolved);
 // Takes a lock of the given type (F_RDLCK, F_WRLCK) on the whole file for the
 // open file description, without waiting.
 int CallLock(int fd, short type);
+int CallIsatty(int fd);
 
 // errno values mapped onto the layer's I/O error numbers.
 enum class Direction { Read, Write, Other };
