@@ -2,6 +2,9 @@
 // of which kind are to fail or come up short.
 #include "fault_injection.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace platform::fault {
 namespace {
 
@@ -30,6 +33,11 @@ void Inject(Call call, unsigned nth, int error, std::size_t takeAtMost, unsigned
         plan = Plan{call, counted + nth, counted + nth + times - 1, error, takeAtMost};
         return;
     }
+    // A fault that is silently not armed would let a test pass without
+    // running the path it names: the test program ends, failed.
+    static const char kFull[] = "fault injection: no free slot for another fault\n";
+    std::fwrite(kFull, 1, sizeof kFull - 1, stderr);
+    std::abort();
 }
 
 void Clear() {

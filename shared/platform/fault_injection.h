@@ -29,7 +29,8 @@ enum class Call {
 // From the nth call (1-based, counted from now) of the given kind on, for
 // `times` calls: fail with the system error `error` (an errno value on
 // POSIX, a system error code on Windows) when it is not 0, else move at most
-// `takeAtMost` bytes.
+// `takeAtMost` bytes. A test that arms more faults at once than the seam
+// holds ends with a message instead of running without them.
 void Inject(Call call, unsigned nth, int error, std::size_t takeAtMost = 0, unsigned times = 1);
 
 // Disarms every injected fault and resets the call counters.

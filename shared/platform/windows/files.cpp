@@ -20,10 +20,6 @@ using windows::MapSystemError;
 // (one per byte at most), the terminating zero included.
 constexpr int kWideNameUnits = static_cast<int>(kPathBytes);
 
-// The most bytes handed to the system in one request: a request's count is
-// 32-bit, and a block never comes near this.
-constexpr std::size_t kLargestRequest = 0x40000000;
-
 struct WideName {
     wchar_t units[kWideNameUnits];
 };
@@ -38,7 +34,6 @@ std::uint16_t ToWide(const char* name, WideName* wide) {
 
 HANDLE AsHandle(FileHandle handle) { return reinterpret_cast<HANDLE>(handle); }
 
-DWORD RequestSize(std::size_t count) { return static_cast<DWORD>(count < kLargestRequest ? count : kLargestRequest); }
 
 }  // namespace
 
@@ -60,7 +55,7 @@ std::uint16_t OpenFile(const char* name, OpenKind kind, FileHandle* handle) {
     if (std::uint16_t error = ToWide(name, &wide); error != 0) return error;
     // Windows refuses write access to a read-only file, whoever asks; Wine
     // run by the superuser would grant it, and cut the file on creation.
-    DWORD attributes = GetFileAttributesW(wide.units);
+    DWORD attributes = windows::CallGetFileAttributes(wide.units);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         return MapSystemError(ERROR_ACCESS_DENIED);
     }
@@ -73,7 +68,7 @@ std::uint16_t OpenFile(const char* name, OpenKind kind, FileHandle* handle) {
 std::uint16_t ReadFile(FileHandle handle, void* buffer, std::size_t count, std::size_t* done) {
     *done = 0;
     DWORD got = 0;
-    if (!windows::CallReadFile(AsHandle(handle), buffer, RequestSize(count), &got)) {
+    if (!windows::CallReadFile(AsHandle(handle), buffer, count, &got)) {
         DWORD error = GetLastError();
         if (error == windows::kBrokenPipe) return 0;  // the writer went away: end of data
         *done = got;
@@ -84,21 +79,7 @@ std::uint16_t ReadFile(FileHandle handle, void* buffer, std::size_t count, std::
 }
 
 std::uint16_t WriteFile(FileHandle handle, const void* buffer, std::size_t count, std::size_t* done) {
-    const char* bytes = static_cast<const char*>(buffer);
-    std::size_t written = 0;
-    while (written < count) {
-        DWORD took = 0;
-        if (!windows::CallWriteFile(AsHandle(handle), bytes + written, RequestSize(count - written), &took)) {
-            *done = written + took;
-            return MapSystemError(GetLastError());
-        }
-        if (took == 0) {  // the system takes nothing more: the medium is full
-            *done = written;
-            return 101;
-        }
-        written += took;
-    }
-    *done = written;
+    if (!windows::CallWriteAll(AsHandle(handle), buffer, count, done)) return MapSystemError(GetLastError());
     return 0;
 }
 
@@ -132,14 +113,14 @@ std::uint16_t ReplaceFile(const char* from, const char* to) {
     if (std::uint16_t error = ToWide(from, &source); error != 0) return error;
     if (std::uint16_t error = ToWide(to, &target); error != 0) return error;
     // One rename on the same volume: a reader sees the old file or the new one.
-    if (!MoveFileExW(source.units, target.units, MOVEFILE_REPLACE_EXISTING)) return MapSystemError(GetLastError());
+    if (!windows::CallMoveFileEx(source.units, target.units)) return MapSystemError(GetLastError());
     return 0;
 }
 
 std::uint16_t RemoveFile(const char* name) {
     WideName wide;
     if (std::uint16_t error = ToWide(name, &wide); error != 0) return error;
-    if (!DeleteFileW(wide.units)) return MapSystemError(GetLastError());
+    if (!windows::CallDeleteFile(wide.units)) return MapSystemError(GetLastError());
     return 0;
 }
 
@@ -154,14 +135,8 @@ std::uint16_t FinalPath(const char* name, char* path, std::size_t capacity) {
 bool IdentifyFile(const char* name, FileIdentity* identity) {
     WideName wide;
     if (ToWide(name, &wide) != 0) return false;
-    // No access asked for and every sharing allowed: only the identity is read.
-    HANDLE handle = CreateFileW(wide.units, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION info;
-    BOOL known = GetFileInformationByHandle(handle, &info);
-    CloseHandle(handle);
-    if (!known) return false;
+    if (!windows::CallFileInformation(wide.units, &info)) return false;
     identity->volume = info.dwVolumeSerialNumber;
     identity->index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
     return true;

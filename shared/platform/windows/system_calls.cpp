@@ -15,6 +15,12 @@ struct Disturbance {
 
 bool Disturbed(Call call, Disturbance* how) { return fault::Disturb(call, &how->error, &how->takeAtMost); }
 
+// The most bytes handed to the system in one request: a request's count is
+// 32-bit, and a block never comes near this.
+constexpr std::size_t kLargestRequest = 0x40000000;
+
+DWORD RequestSize(std::size_t count) { return static_cast<DWORD>(count < kLargestRequest ? count : kLargestRequest); }
+
 DWORD Limited(DWORD count, std::size_t takeAtMost) {
     return takeAtMost < count ? static_cast<DWORD>(takeAtMost) : count;
 }
@@ -32,7 +38,8 @@ HANDLE CallCreateFile(const wchar_t* name, DWORD creation) {
                        nullptr);
 }
 
-BOOL CallReadFile(HANDLE handle, void* buffer, DWORD count, DWORD* done) {
+BOOL CallReadFile(HANDLE handle, void* buffer, std::size_t size, DWORD* done) {
+    DWORD count = RequestSize(size);
     Disturbance how;
     if (Disturbed(Call::Read, &how)) {
         if (how.error != 0) {
@@ -45,18 +52,31 @@ BOOL CallReadFile(HANDLE handle, void* buffer, DWORD count, DWORD* done) {
     return ::ReadFile(handle, buffer, count, done, nullptr);
 }
 
-BOOL CallWriteFile(HANDLE handle, const void* buffer, DWORD count, DWORD* done) {
-    Disturbance how;
-    if (Disturbed(Call::Write, &how)) {
-        *done = 0;
-        if (how.error != 0) {
-            SetLastError(static_cast<DWORD>(how.error));
+BOOL CallWriteAll(HANDLE handle, const void* buffer, std::size_t count, std::size_t* done) {
+    const char* bytes = static_cast<const char*>(buffer);
+    *done = 0;
+    while (*done < count) {
+        DWORD request = RequestSize(count - *done);
+        DWORD took = 0;
+        Disturbance how;
+        if (Disturbed(Call::Write, &how)) {
+            if (how.error != 0) {
+                SetLastError(static_cast<DWORD>(how.error));
+                return FALSE;
+            }
+            request = Limited(request, how.takeAtMost);
+        }
+        if (request != 0 && !::WriteFile(handle, bytes + *done, request, &took, nullptr)) {
+            *done += took;
             return FALSE;
         }
-        if (how.takeAtMost == 0) return TRUE;  // the system took nothing
-        count = Limited(count, how.takeAtMost);
+        if (took == 0) {  // the system takes nothing more: the medium is full
+            SetLastError(ERROR_DISK_FULL);
+            return FALSE;
+        }
+        *done += took;
     }
-    return ::WriteFile(handle, buffer, count, done, nullptr);
+    return TRUE;
 }
 
 BOOL CallCloseHandle(HANDLE handle) {
@@ -80,6 +100,47 @@ BOOL CallFileLength(HANDLE handle, LARGE_INTEGER* length) {
     if (!SetFilePointerEx(handle, nowhere, &position, FILE_CURRENT)) return FALSE;
     if (!SetFilePointerEx(handle, nowhere, length, FILE_END)) return FALSE;
     return SetFilePointerEx(handle, position, nullptr, FILE_BEGIN);
+}
+
+DWORD CallGetFileAttributes(const wchar_t* name) {
+    Disturbance how;
+    if (Disturbed(Call::Status, &how)) {
+        SetLastError(static_cast<DWORD>(how.error));
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return GetFileAttributesW(name);
+}
+
+BOOL CallMoveFileEx(const wchar_t* from, const wchar_t* to) {
+    Disturbance how;
+    if (Disturbed(Call::Rename, &how)) {
+        SetLastError(static_cast<DWORD>(how.error));
+        return FALSE;
+    }
+    return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING);
+}
+
+BOOL CallDeleteFile(const wchar_t* name) {
+    Disturbance how;
+    if (Disturbed(Call::Remove, &how)) {
+        SetLastError(static_cast<DWORD>(how.error));
+        return FALSE;
+    }
+    return DeleteFileW(name);
+}
+
+BOOL CallFileInformation(const wchar_t* name, BY_HANDLE_FILE_INFORMATION* info) {
+    Disturbance how;
+    if (Disturbed(Call::Status, &how)) {
+        SetLastError(static_cast<DWORD>(how.error));
+        return FALSE;
+    }
+    HANDLE handle = CreateFileW(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return FALSE;
+    BOOL known = GetFileInformationByHandle(handle, info);
+    ::CloseHandle(handle);
+    return known;
 }
 
 }  // namespace platform::windows

@@ -6,14 +6,25 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 namespace platform::windows {
 
 HANDLE CallCreateFile(const wchar_t* name, DWORD creation);
-BOOL CallReadFile(HANDLE handle, void* buffer, DWORD count, DWORD* done);
-BOOL CallWriteFile(HANDLE handle, const void* buffer, DWORD count, DWORD* done);
+// One read request (of at most 1 GiB).
+BOOL CallReadFile(HANDLE handle, void* buffer, std::size_t count, DWORD* done);
+// Writes all count bytes, continuing after short writes; a write that takes
+// nothing fails with ERROR_DISK_FULL. *done holds the bytes written.
+BOOL CallWriteAll(HANDLE handle, const void* buffer, std::size_t count, std::size_t* done);
 BOOL CallCloseHandle(HANDLE handle);
 // The length through the file pointer: the position is saved, the end
 // found and the position put back.
 BOOL CallFileLength(HANDLE handle, LARGE_INTEGER* length);
+DWORD CallGetFileAttributes(const wchar_t* name);
+BOOL CallMoveFileEx(const wchar_t* from, const wchar_t* to);
+BOOL CallDeleteFile(const wchar_t* name);
+// The volume and index of the file a name reaches, read without asking for
+// any access and allowing every sharing.
+BOOL CallFileInformation(const wchar_t* name, BY_HANDLE_FILE_INFORMATION* info);
 
 }  // namespace platform::windows
