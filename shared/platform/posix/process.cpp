@@ -1,4 +1,5 @@
 // The process on POSIX: arguments, end, code offsets, processor faults, time.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <time.h>
@@ -26,6 +27,11 @@ char programPath[kProgramPathBytes];
 std::size_t programPathLength = 0;
 
 FaultReporter faultReporter = nullptr;
+
+// The exit code of a process that finds a standard descriptor closed and
+// cannot hold its place: the general fault, since no report can be trusted
+// to reach anyone.
+constexpr int kNoNullDevice = 162;
 
 // The fault handler runs on a stack of its own, so that a stack overflow can
 // still be reported. 64 KiB is far more than the report needs.
@@ -83,9 +89,24 @@ void InstallFaultHandlers() {
     signal(SIGPIPE, SIG_IGN);
 }
 
+// A process started with standard input, output or error closed would get
+// that descriptor for the first file it opens: its dialogue would then be
+// read from, or its report written into, that file. The null device holds
+// the place instead. Descriptors are taken lowest first, so each open lands
+// on the one just found closed.
+void HoldStandardDescriptors() {
+    for (int descriptor = STDIN_FILENO; descriptor <= STDERR_FILENO; ++descriptor) {
+        if (fcntl(descriptor, F_GETFD) != -1 || errno != EBADF) continue;
+        if (open("/dev/null", descriptor == STDIN_FILENO ? O_RDONLY : O_WRONLY) != descriptor) {
+            _exit(kNoNullDevice);
+        }
+    }
+}
+
 }  // namespace
 
 void StartProcess(int argc, char** argv) {
+    HoldStandardDescriptors();
     argumentCount = argc;
     argumentBytes = argv;
 
