@@ -45,7 +45,9 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
         if (options.fileSizeLimit >= 0) {
             struct rlimit limit{static_cast<rlim_t>(options.fileSizeLimit), static_cast<rlim_t>(options.fileSizeLimit)};
             setrlimit(RLIMIT_FSIZE, &limit);
-            signal(SIGXFSZ, SIG_IGN);
+            // The signal of a write past the limit as the system sends it:
+            // the tool must turn it into its own report.
+            signal(SIGXFSZ, SIG_DFL);
         }
         std::vector<char*> argv;
         std::string name = program.string();

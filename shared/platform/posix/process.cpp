@@ -84,9 +84,11 @@ void InstallFaultHandlers() {
     sigaction(SIGBUS, &action, nullptr);
     sigaction(SIGFPE, &action, nullptr);
 
-    // A reader that went away makes writes fail with an error the layer
-    // reports, instead of killing the process without a word.
+    // A reader that went away, or a file grown to the size limit, makes the
+    // write fail with an error the layer reports (EPIPE, EFBIG), instead of
+    // killing the process without a word.
     signal(SIGPIPE, SIG_IGN);
+    signal(SIGXFSZ, SIG_IGN);
 }
 
 // A process started with standard input, output or error closed would get
