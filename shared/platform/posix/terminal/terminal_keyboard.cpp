@@ -42,34 +42,12 @@ bool keyboardGone = false;
 bool waitingForRest = false;  // an incomplete sequence is in the input
 std::uint32_t restSince = 0;
 
-// The signals that end a process by default and that a user or the system
-// sends to a terminal program.
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-
 bool InForeground() { return tcgetpgrp(kKeyboard) == getpgrp(); }
 
 void SwitchToKeys() {
     if (!InForeground()) return;  // a background process must not touch the modes
     keyModesActive = 1;
     if (tcsetattr(kKeyboard, TCSANOW, &keyModes) != 0) keyModesActive = 0;
-}
-
-// The terminal is given back first; the handler was reset to the default
-// action on entry, so the signal raised again ends the process as the system
-// would have, as soon as the handler returns.
-void OnEndingSignal(int number) {
-    int savedErrno = errno;
-    console::EndDevice();
-    raise(number);
-    errno = savedErrno;
-}
-
-void InstallEndingHandler(int number) {
-    struct sigaction action{};
-    action.sa_handler = OnEndingSignal;
-    action.sa_flags = SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
-    sigaction(number, &action, nullptr);
 }
 
 // A stop (kill -TSTP; the keyboard's own suspend key is switched off) gives
@@ -95,22 +73,16 @@ void OnStopSignal(int) {
     errno = savedErrno;
 }
 
-// A signal that the process was started with ignored stays ignored.
-bool Ignored(int number) {
+// The signals that end the process give the terminal back through the
+// process's own handlers. A stop that the process was started with ignored
+// stays ignored.
+void InstallStopHandler() {
     struct sigaction current{};
-    return sigaction(number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
-}
-
-void InstallSignalHandlers() {
-    for (int number : kEndingSignals) {
-        if (!Ignored(number)) InstallEndingHandler(number);
-    }
-    if (!Ignored(SIGTSTP)) {
-        struct sigaction action{};
-        action.sa_handler = OnStopSignal;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGTSTP, &action, nullptr);
-    }
+    if (sigaction(SIGTSTP, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) return;
+    struct sigaction action{};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTSTP, &action, nullptr);
 }
 
 // Keys one by one as they are typed, without echo and without turning CR
@@ -188,7 +160,7 @@ void StartDevice() {
     keyboardGone = false;
     waitingForRest = false;
     console::ResetTypedKeys();
-    InstallSignalHandlers();
+    InstallStopHandler();
     if (keyboardIsTerminal && tcgetattr(kKeyboard, &foundModes) == 0) {
         MakeKeyModes();
         SwitchToKeys();
