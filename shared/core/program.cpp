@@ -50,9 +50,16 @@ void HandOnBoth() {
     EndWrite(StandardError);
 }
 
-[[noreturn]] void EndThroughReport(std::uint16_t number, std::uint32_t location) {
+// What the tool holds is given back on every end but the normal one: the
+// console's modes and an unfinished temporary output. Runs in signal
+// handlers too, so it only uses async-signal-safe means.
+void GiveBack() {
     ConsoleEnd();
     DiscardTemporaryOutput();
+}
+
+[[noreturn]] void EndThroughReport(std::uint16_t number, std::uint32_t location) {
+    GiveBack();
     pendingError = 0;  // so that handing on the streams below still works
     WriteReport(number, location);
     HandOnBoth();
@@ -60,8 +67,7 @@ void HandOnBoth() {
 }
 
 void ReportFault(std::uint16_t number, std::uint32_t location) {
-    ConsoleEnd();
-    DiscardTemporaryOutput();
+    GiveBack();
     WriteReport(number, location);
 }
 
@@ -89,6 +95,7 @@ __attribute__((noinline)) void CheckIo() {
 void StartProgram(int argc, char** argv) {
     platform::StartProcess(argc, argv);
     platform::SetFaultReporter(ReportFault);
+    platform::SetEndingCleanup(GiveBack);
     pendingError = 0;
     OpenStandardStreams();
     ConsoleStart();

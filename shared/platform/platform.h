@@ -46,8 +46,8 @@ struct FileIdentity {
 
 // --- process ---------------------------------------------------------------
 
-// Called once before anything else; installs the fault handlers and reads
-// what the backend needs (the arguments, the stack bounds).
+// Called once before anything else; installs the fault and signal handlers
+// and reads what the backend needs (the arguments, the stack bounds).
 void StartProcess(int argc, char** argv);
 
 // Argument n of the command line as the system hands it over (n >= 1), or
@@ -73,6 +73,16 @@ std::uint32_t CodeOffset(const void* address);
 // from the fault handler, so it must only use async-signal-safe means.
 using FaultReporter = void (*)(std::uint16_t number, std::uint32_t location);
 void SetFaultReporter(FaultReporter reporter);
+
+// Lets the layer give back what it holds (the console's modes, a temporary
+// output) when a signal ends the process; the signal then takes its course.
+// Called from the signal handler, so it must only use async-signal-safe means.
+using EndingCleanup = void (*)();
+void SetEndingCleanup(EndingCleanup cleanup);
+
+// True once a signal or a processor fault has begun to end the process:
+// what runs from then on is inside a handler and must not wait.
+bool EndingInHandler();
 
 // --- files -----------------------------------------------------------------
 

@@ -218,3 +218,36 @@ TEST_F(Splitter, AFullDiskEndsWith101AndKeepsWhatWasWritten) {
     EXPECT_EQ(result.output.find("You can combine"), std::string::npos);
 }
 
+// A standard stream closed at the start must not become the first file the
+// splitter opens: the dialogue would be read from the input, or the report
+// written into it.
+TEST_F(Splitter, AClosedStandardStreamNeverReachesAFile) {
+    struct Case {
+        int closed;
+        const char* base;
+        int exitCode;
+        bool partsWritten;
+    } cases[] = {
+        {0, "part", 0, false},           // no reply comes: nothing is cut
+        {1, "part", 0, true},            // the dialogue goes nowhere; the parts are made
+        {2, "no-folder/part", 3, false}, // the report goes nowhere; the exit code tells
+    };
+    // An input that reads as a "yes", so that taking it for the reply shows.
+    std::string bytes = "y\n" + PatternBytes(kUnit + 300);
+    for (const Case& c : cases) {
+        ScratchFolder scratch;
+        WriteWholeFile(scratch / "in.dat", bytes);
+        ProcessOptions options;
+        options.folder = scratch.Path();
+        options.input = "y\n";
+        options.closedDescriptor = c.closed;
+        ProcessResult result = RunProcess(test_support::ToolPath("MORVANTE"), {"in.dat", c.base, "1"}, options);
+        EXPECT_EQ(result.exitCode, c.exitCode) << "closed " << c.closed;
+        EXPECT_EQ(ReadWholeFile(scratch / "in.dat"), bytes) << "closed " << c.closed;
+        EXPECT_EQ(fs::exists(scratch / "part1.zip"), c.partsWritten) << "closed " << c.closed;
+        if (c.partsWritten) {
+            EXPECT_EQ(ReadWholeFile(scratch / "part1.zip"), bytes.substr(0, kUnit));
+            EXPECT_EQ(ReadWholeFile(scratch / "part2.zip"), bytes.substr(kUnit));
+        }
+    }
+}

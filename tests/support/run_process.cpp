@@ -40,11 +40,14 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
         }
         dup2(fromErr[1], 2);
         for (int fd : {toChild[0], toChild[1], fromOut[0], fromOut[1], fromErr[0], fromErr[1]}) close(fd);
+        if (options.closedDescriptor >= 0) close(options.closedDescriptor);
         if (!options.folder.empty() && chdir(options.folder.c_str()) != 0) _exit(126);
         if (options.fileSizeLimit >= 0) {
             struct rlimit limit{static_cast<rlim_t>(options.fileSizeLimit), static_cast<rlim_t>(options.fileSizeLimit)};
             setrlimit(RLIMIT_FSIZE, &limit);
-            signal(SIGXFSZ, SIG_IGN);
+            // The signal of a write past the limit as the system sends it:
+            // the tool must turn it into its own report.
+            signal(SIGXFSZ, SIG_DFL);
         }
         std::vector<char*> argv;
         std::string name = program.string();

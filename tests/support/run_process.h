@@ -23,6 +23,7 @@ struct ProcessOptions {
     long fileSizeLimit = -1;               // RLIMIT_FSIZE for the child, -1 = unchanged (POSIX only)
     bool inputFromNullDevice = false;      // standard input is /dev/null instead of a pipe
     std::filesystem::path outputFile;      // when set, standard output goes to this file
+    int closedDescriptor = -1;             // 0, 1 or 2: the child starts with it closed (POSIX only)
 };
 
 ProcessResult RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,

@@ -12,8 +12,8 @@ using platform::terminal::Decoded;
 using platform::terminal::Decoding;
 using platform::terminal::FindCursorReport;
 
-Decoded Decode(const std::string& bytes, bool moreMayFollow = true) {
-    return DecodeKey(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), moreMayFollow);
+Decoded Decode(const std::string& bytes, bool moreMayFollow = true, bool reportAwaited = false) {
+    return DecodeKey(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), moreMayFollow, reportAwaited);
 }
 
 struct Sequence {
@@ -106,6 +106,30 @@ TEST(KeyDecoderTest, SequencesThatAreNoKeysAreSkippedWhole) {
         Decoded decoded = Decode(bytes);
         EXPECT_EQ(decoded.kind, Decoding::Ignored) << std::string(bytes).substr(1);
         EXPECT_EQ(decoded.used, std::string(bytes).size()) << std::string(bytes).substr(1);
+    }
+}
+
+// Esc [ 1 ; m R is both F3 with modifiers and a cursor report of row 1: it
+// is a report only while one is awaited, and then never a key.
+TEST(KeyDecoderTest, AnAnswerEndingInRIsAReportOnlyWhileOneIsAwaited) {
+    struct Case {
+        const char* bytes;
+        bool reportAwaited;
+        Decoding kind;
+        int scanCode;
+    } cases[] = {
+        {"\x1b[1;5R", false, Decoding::Key, 96},         {"\x1b[1;5R", true, Decoding::CursorReport, 0},
+        {"\x1b[1;2R", false, Decoding::Key, 86},         {"\x1b[12;40R", true, Decoding::CursorReport, 0},
+        {"\x1b[12;40R", false, Decoding::Ignored, 0},    {"\x1b[?12;40R", true, Decoding::Ignored, 0},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = c.bytes;
+        Decoded decoded = Decode(bytes + "x", true, c.reportAwaited);
+        EXPECT_EQ(decoded.kind, c.kind) << bytes.substr(1) << " awaited " << c.reportAwaited;
+        EXPECT_EQ(decoded.used, bytes.size()) << bytes.substr(1);
+        if (c.kind == Decoding::Key) {
+            EXPECT_EQ(decoded.event.scanCode, c.scanCode) << bytes.substr(1);
+        }
     }
 }
 

@@ -1,9 +1,16 @@
 // The window console on real terminals (tmux panes of 80x25) and with keys
 // from pipes: where text lands, how keys are read, and that the terminal's
 // settings come back on every end.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
@@ -208,15 +215,154 @@ TEST_P(TerminalRestoredTest, SettingsAreAsFoundAfterTheEnd) {
     EXPECT_FALSE(outcome.after.empty());
 }
 
+// Every catchable signal whose default action ends a process: the terminal
+// comes back, then the signal ends the probe as it would any process. The
+// signals of processor faults end through the run-time error report.
 INSTANTIATE_TEST_SUITE_P(Endings, TerminalRestoredTest,
                          ::testing::Values(Ending{"EndProgram", "reply 1", "Reply: ", 0, 0},
                                            Ending{"ReturnFromMain", "return", "return", 0, 0},
+                                           Ending{"RunTimeError", "error", "error", 0, 2},
+                                           Ending{"ProcessorFault", "fault", "Runtime error 216 at $", 0, 216},
                                            Ending{"CtrlC", "reply 1", "Reply: ", SIGINT, 130},
-                                           Ending{"Terminate", "reply 1", "Reply: ", SIGTERM, 143},
-                                           Ending{"HangUp", "reply 1", "Reply: ", SIGHUP, 129},
-                                           Ending{"Quit", "reply 1", "Reply: ", SIGQUIT, 131},
-                                           Ending{"ProcessorFault", "fault", "Runtime error 216 at $", 0, 216}),
+                                           Ending{"HUP", "reply 1", "Reply: ", SIGHUP, 128 + SIGHUP},
+                                           Ending{"QUIT", "reply 1", "Reply: ", SIGQUIT, 128 + SIGQUIT},
+                                           Ending{"ILL", "reply 1", "Reply: ", SIGILL, 128 + SIGILL},
+                                           Ending{"TRAP", "reply 1", "Reply: ", SIGTRAP, 128 + SIGTRAP},
+                                           Ending{"ABRT", "reply 1", "Reply: ", SIGABRT, 128 + SIGABRT},
+                                           Ending{"BUS", "reply 1", "Reply: ", SIGBUS, 216},
+                                           Ending{"FPE", "reply 1", "Reply: ", SIGFPE, 200},
+                                           Ending{"SEGV", "reply 1", "Reply: ", SIGSEGV, 216},
+                                           Ending{"USR1", "reply 1", "Reply: ", SIGUSR1, 128 + SIGUSR1},
+                                           Ending{"USR2", "reply 1", "Reply: ", SIGUSR2, 128 + SIGUSR2},
+                                           Ending{"ALRM", "reply 1", "Reply: ", SIGALRM, 128 + SIGALRM},
+                                           Ending{"TERM", "reply 1", "Reply: ", SIGTERM, 128 + SIGTERM},
+                                           Ending{"XCPU", "reply 1", "Reply: ", SIGXCPU, 128 + SIGXCPU},
+                                           Ending{"VTALRM", "reply 1", "Reply: ", SIGVTALRM, 128 + SIGVTALRM},
+                                           Ending{"PROF", "reply 1", "Reply: ", SIGPROF, 128 + SIGPROF},
+                                           Ending{"SYS", "reply 1", "Reply: ", SIGSYS, 128 + SIGSYS}),
                          [](const ::testing::TestParamInfo<Ending>& info) { return std::string(info.param.name); });
+
+// --- a terminal that answers the cursor query late ----------------------------
+
+// The probe on a pseudo-terminal of the test's own, 80x25: unlike a terminal
+// emulator it answers no query by itself, so the test answers when it likes.
+// The test keeps the terminal open after the probe has ended, so that what
+// the terminal would echo then can still be read.
+class SlowTerminal {
+public:
+    explicit SlowTerminal(const std::vector<std::string>& arguments) {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
+        std::string name = ptsname(master_);
+        slave_ = open(name.c_str(), O_RDWR | O_NOCTTY);
+        struct winsize size{};
+        size.ws_row = 25;
+        size.ws_col = 80;
+        ioctl(master_, TIOCSWINSZ, &size);
+        std::vector<std::string> copies = arguments;
+        copies.insert(copies.begin(), kProbe.string());
+        std::vector<char*> argv;
+        for (std::string& argument : copies) argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        child_ = fork();
+        if (child_ == 0) {
+            // A session of its own with this terminal as its controlling one,
+            // so that the probe is in the foreground there.
+            setsid();
+            int terminal = open(name.c_str(), O_RDWR);
+            for (int stream = 0; stream <= 2; ++stream) dup2(terminal, stream);
+            for (int fd : {terminal, master_, slave_}) close(fd);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+    }
+    ~SlowTerminal() {
+        if (child_ > 0 && waitpid(child_, nullptr, WNOHANG) == 0) {
+            kill(child_, SIGKILL);
+            waitpid(child_, nullptr, 0);
+        }
+        if (slave_ >= 0) close(slave_);
+        if (master_ >= 0) close(master_);
+    }
+    SlowTerminal(const SlowTerminal&) = delete;
+    SlowTerminal& operator=(const SlowTerminal&) = delete;
+
+    bool Started() const { return child_ > 0 && slave_ >= 0; }
+    void Send(const std::string& bytes) { EXPECT_EQ(write(master_, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
+    bool EchoOn() const {
+        termios modes{};
+        return tcgetattr(slave_, &modes) == 0 && (modes.c_lflag & ECHO) != 0;
+    }
+
+    // Reads what the terminal shows until text is among it, or for
+    // timeoutMs when text is empty; gives everything shown so far.
+    bool WaitForOutput(const std::string& text, int timeoutMs = 10000) {
+        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (text.empty() || output_.find(text) == std::string::npos) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            struct pollfd watch{master_, POLLIN, 0};
+            if (left.count() <= 0 || poll(&watch, 1, static_cast<int>(left.count())) <= 0) return text.empty();
+            char buffer[4096];
+            ssize_t got = read(master_, buffer, sizeof buffer);
+            if (got <= 0) return false;
+            output_.append(buffer, static_cast<std::size_t>(got));
+        }
+        return true;
+    }
+    const std::string& Output() const { return output_; }
+
+    // The probe's exit status, or -1 when it did not end by itself.
+    int WaitForExit() {
+        for (int waited = 0; waited < 10000; waited += 10) {
+            int status = 0;
+            if (waitpid(child_, &status, WNOHANG) == child_) {
+                child_ = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            usleep(10000);
+        }
+        return -1;
+    }
+
+private:
+    int master_ = -1;
+    int slave_ = -1;
+    pid_t child_ = -1;
+    std::string output_;
+};
+
+// The answer to the cursor query, as a terminal over a slow link sends it
+// after the probe stopped waiting: row 1, column 5, which some terminals also
+// send for Ctrl+F3.
+const std::string kLateAnswer = "\x1b[1;5R";
+
+// Long enough for the probe to give the terminal back after its last key
+// when nothing holds it; well inside the time the normal end waits.
+constexpr int kAfterTheLastKeyMs = 200;
+
+TEST(LateCursorAnswerTest, NeverLandsOnTheScreenOrAmongTheKeys) {
+    for (bool whileRunning : {true, false}) {
+        SCOPED_TRACE(whileRunning ? "answer while the probe reads keys" : "answer after its last key");
+        SlowTerminal terminal({"keys", "2"});
+        ASSERT_TRUE(terminal.Started());
+        ASSERT_TRUE(terminal.WaitForOutput("\x1b[6n")) << terminal.Output();
+        // Drawn only once the probe has given up waiting for the answer.
+        ASSERT_TRUE(terminal.WaitForOutput("Keys:")) << terminal.Output();
+        if (whileRunning) terminal.Send(kLateAnswer);
+        terminal.Send("ab");
+        ASSERT_TRUE(terminal.WaitForOutput("end")) << terminal.Output();
+        terminal.Send("\r");
+        if (!whileRunning) {
+            for (int waited = 0; waited < kAfterTheLastKeyMs && !terminal.EchoOn(); waited += 5) usleep(5000);
+            terminal.Send(kLateAnswer);
+        }
+        EXPECT_EQ(terminal.WaitForExit(), 0) << terminal.Output();
+        terminal.WaitForOutput("", kAfterTheLastKeyMs);  // an echo would come now
+        EXPECT_NE(terminal.Output().find("Keys: 97 98"), std::string::npos) << terminal.Output();
+        EXPECT_EQ(terminal.Output().find("1;5R"), std::string::npos) << terminal.Output();
+        EXPECT_TRUE(terminal.EchoOn());
+    }
+}
 
 // --- keys from pipes and files; output that is no terminal -------------------
 

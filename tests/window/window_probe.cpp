@@ -11,6 +11,8 @@
 //   window_probe tone      sounds a short tone, then waits for Enter
 //   window_probe return    waits for Enter, then returns from main
 //   window_probe fault     draws, then gets the signal of a bad memory access
+//   window_probe error     waits for Enter, then opens a file that is not
+//                          there and ends through the run-time error report
 #include <csignal>
 #include <string>
 
@@ -120,6 +122,13 @@ int main(int argc, char** argv) {
     if (TextEquals(mode, "return")) {
         AskLine("return");
         return 0;  // through exit(), not EndProgram
+    }
+    if (TextEquals(mode, "error")) {
+        AskLine("error");
+        BlockFile absent;
+        BindFile(absent, CopyText("absent.dat"));
+        OpenExisting(absent, 1);
+        CheckIo();
     }
     if (TextEquals(mode, "fault")) {
         WriteLine("faulting");

@@ -1,4 +1,6 @@
-// The process on POSIX: arguments, end, code offsets, processor faults, time.
+// The process on POSIX: arguments, end, code offsets, processor faults,
+// ending signals, time.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <time.h>
@@ -26,9 +28,22 @@ char programPath[kProgramPathBytes];
 std::size_t programPathLength = 0;
 
 FaultReporter faultReporter = nullptr;
+EndingCleanup endingCleanup = nullptr;
+volatile sig_atomic_t endingInHandler = 0;
 
-// The fault handler runs on a stack of its own, so that a stack overflow can
-// still be reported. 64 KiB is far more than the report needs.
+// The catchable signals whose default action ends the process. SIGSEGV,
+// SIGBUS and SIGFPE end through the fault handler instead; SIGPIPE and
+// SIGXFSZ are ignored, so that they become errors of the write.
+constexpr int kEndingSignals[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGILL,  SIGTRAP,   SIGABRT, SIGUSR1,
+                                  SIGUSR2, SIGALRM, SIGTERM, SIGXCPU, SIGVTALRM, SIGPROF, SIGSYS};
+
+// The exit code of a process that finds a standard descriptor closed and
+// cannot hold its place: the general fault, since no report can be trusted
+// to reach anyone.
+constexpr int kNoNullDevice = 162;
+
+// The fault and ending handlers run on a stack of their own, so that a stack
+// overflow can still be reported. 64 KiB is far more than the report needs.
 constexpr std::size_t kFaultStackBytes = 64 * 1024;
 alignas(16) char faultStack[kFaultStackBytes];
 
@@ -40,6 +55,14 @@ std::uintptr_t stackReach = 0;
 constexpr std::uintptr_t kLargestStack = std::uintptr_t{1} << 30;
 // Faults this far below the stack limit still count as an overflow (the guard gap).
 constexpr std::uintptr_t kGuardBytes = std::uintptr_t{1} << 20;
+
+// While a handler ends the process, no other ending signal and no stop may
+// come between: the end runs once and whole.
+void BlockWhileEnding(sigset_t* mask) {
+    sigemptyset(mask);
+    for (int number : kEndingSignals) sigaddset(mask, number);
+    sigaddset(mask, SIGTSTP);
+}
 
 std::uint32_t FaultLocation(void* context) {
     const auto* uc = static_cast<const ucontext_t*>(context);
@@ -60,8 +83,36 @@ void OnFault(int signal, siginfo_t* info, void* context) {
         auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
         if (address < stackTop && stackTop - address <= stackReach + kGuardBytes) number = 202;
     }
+    endingInHandler = 1;
     if (faultReporter != nullptr) faultReporter(number, FaultLocation(context));
     _exit(number);
+}
+
+// What the layer holds is given back first. The handler was reset to the
+// default action on entry, and every ending signal and the stop are blocked
+// while it runs; the signal raised again and let through alone then ends
+// the process as the system would have, so the exit status names it.
+void OnEndingSignal(int number) {
+    endingInHandler = 1;
+    if (endingCleanup != nullptr) endingCleanup();
+    raise(number);
+    sigset_t own;
+    sigemptyset(&own);
+    sigaddset(&own, number);
+    sigprocmask(SIG_UNBLOCK, &own, nullptr);
+}
+
+// A signal that the process was started with ignored stays ignored.
+void InstallEndingHandlers() {
+    struct sigaction action{};
+    action.sa_handler = OnEndingSignal;
+    action.sa_flags = SA_RESETHAND | SA_ONSTACK;
+    BlockWhileEnding(&action.sa_mask);
+    for (int number : kEndingSignals) {
+        struct sigaction current{};
+        if (sigaction(number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) continue;
+        sigaction(number, &action, nullptr);
+    }
 }
 
 void InstallFaultHandlers() {
@@ -73,19 +124,36 @@ void InstallFaultHandlers() {
     struct sigaction action{};
     action.sa_sigaction = OnFault;
     action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
+    BlockWhileEnding(&action.sa_mask);
     sigaction(SIGSEGV, &action, nullptr);
     sigaction(SIGBUS, &action, nullptr);
     sigaction(SIGFPE, &action, nullptr);
 
-    // A reader that went away makes writes fail with an error the layer
-    // reports, instead of killing the process without a word.
+    // A reader that went away, or a file grown to the size limit, makes the
+    // write fail with an error the layer reports (EPIPE, EFBIG), instead of
+    // killing the process without a word.
     signal(SIGPIPE, SIG_IGN);
+    signal(SIGXFSZ, SIG_IGN);
+}
+
+// A process started with standard input, output or error closed would get
+// that descriptor for the first file it opens: its dialogue would then be
+// read from, or its report written into, that file. The null device holds
+// the place instead. Descriptors are taken lowest first, so each open lands
+// on the one just found closed.
+void HoldStandardDescriptors() {
+    for (int descriptor = STDIN_FILENO; descriptor <= STDERR_FILENO; ++descriptor) {
+        if (fcntl(descriptor, F_GETFD) != -1 || errno != EBADF) continue;
+        if (open("/dev/null", descriptor == STDIN_FILENO ? O_RDONLY : O_WRONLY) != descriptor) {
+            _exit(kNoNullDevice);
+        }
+    }
 }
 
 }  // namespace
 
 void StartProcess(int argc, char** argv) {
+    HoldStandardDescriptors();
     argumentCount = argc;
     argumentBytes = argv;
 
@@ -97,6 +165,7 @@ void StartProcess(int argc, char** argv) {
         stackReach = static_cast<std::uintptr_t>(limit.rlim_cur);
     }
     InstallFaultHandlers();
+    InstallEndingHandlers();
 }
 
 bool Argument(int n, const char** bytes, std::size_t* length) {
@@ -135,6 +204,10 @@ std::uint32_t CodeOffset(const void* address) {
 }
 
 void SetFaultReporter(FaultReporter reporter) { faultReporter = reporter; }
+
+void SetEndingCleanup(EndingCleanup cleanup) { endingCleanup = cleanup; }
+
+bool EndingInHandler() { return endingInHandler != 0; }
 
 std::uint32_t MillisecondTicks() {
     struct timespec now{};

@@ -18,6 +18,10 @@ char programPath[kProgramPathBytes];
 std::size_t programPathLength = 0;
 
 FaultReporter faultReporter = nullptr;
+// Kept for the layer; no handler here ends the process by a signal (Ctrl+C
+// is the console's own business), so nothing calls it yet.
+EndingCleanup endingCleanup = nullptr;
+volatile LONG endingInHandler = 0;
 
 // Stack kept back for the fault filter, so that a stack overflow can still
 // be reported. Far more than the report needs.
@@ -45,6 +49,7 @@ std::uint16_t FaultNumber(DWORD code) {
 LONG WINAPI OnFault(EXCEPTION_POINTERS* fault) {
     std::uint16_t number = FaultNumber(fault->ExceptionRecord->ExceptionCode);
     if (number == 0) return EXCEPTION_CONTINUE_SEARCH;
+    endingInHandler = 1;
     if (faultReporter != nullptr) faultReporter(number, CodeOffset(fault->ExceptionRecord->ExceptionAddress));
     ::ExitProcess(number);
 }
@@ -97,6 +102,10 @@ std::uint32_t CodeOffset(const void* address) {
 }
 
 void SetFaultReporter(FaultReporter reporter) { faultReporter = reporter; }
+
+void SetEndingCleanup(EndingCleanup cleanup) { endingCleanup = cleanup; }
+
+bool EndingInHandler() { return endingInHandler != 0; }
 
 std::uint32_t MillisecondTicks() { return GetTickCount(); }
 

@@ -78,6 +78,13 @@ Decoded Skip(std::size_t used) {
 
 Decoded LoneEscape() { return Press(1, kEscape, kEscapeScan); }
 
+Decoded Report(std::size_t used) {
+    Decoded decoded;
+    decoded.kind = Decoding::CursorReport;
+    decoded.used = used;
+    return decoded;
+}
+
 Decoded NeedMore() { return Decoded{}; }
 
 // Alt with a letter or a digit arrives as Esc and the key's own byte.
@@ -132,7 +139,7 @@ bool LetterKey(std::uint8_t final, SpecialKey* key) {
 }
 
 // Esc [ parameters final.
-Decoded ControlSequence(const std::uint8_t* bytes, std::size_t count, bool moreMayFollow) {
+Decoded ControlSequence(const std::uint8_t* bytes, std::size_t count, bool moreMayFollow, bool reportAwaited) {
     // The Linux console's F1-F5: Esc [ [ A .. E.
     if (count > 2 && bytes[2] == '[') {
         if (count == 3) return moreMayFollow ? NeedMore() : LoneEscape();
@@ -167,7 +174,15 @@ Decoded ControlSequence(const std::uint8_t* bytes, std::size_t count, bool moreM
     SpecialKey key;
     if (final == 'Z') return Press(used, 0, console::scan::kShiftTab);
     if (final == '~') return TildeKey(numbers[0], &key) ? Special(used, key, modifier) : Skip(used);
-    // R also ends the answer to a cursor-position query, which wins over F3.
+    if (final == 'R') {
+        int row = 0, column = 0;
+        std::size_t start = 0, length = 0;
+        if (reportAwaited && FindCursorReport(bytes, used, &row, &column, &start, &length) && length == used) {
+            return Report(used);
+        }
+        // Any other row than the first is no key: a report nobody waits for.
+        return numbers[0] <= 1 ? Special(used, static_cast<SpecialKey>(kF1 + 2), modifier) : Skip(used);
+    }
     if (LetterKey(final, &key)) return Special(used, key, modifier);
     return Skip(used);
 }
@@ -209,7 +224,7 @@ Decoded ShiftThree(const std::uint8_t* bytes, std::size_t count, bool moreMayFol
 
 }  // namespace
 
-Decoded DecodeKey(const std::uint8_t* bytes, std::size_t count, bool moreMayFollow) {
+Decoded DecodeKey(const std::uint8_t* bytes, std::size_t count, bool moreMayFollow, bool reportAwaited) {
     if (count == 0) return NeedMore();
     std::uint8_t first = bytes[0];
     if (first != kEscape) {
@@ -220,7 +235,7 @@ Decoded DecodeKey(const std::uint8_t* bytes, std::size_t count, bool moreMayFoll
         return Press(1, first, 0);
     }
     if (count == 1) return moreMayFollow ? NeedMore() : LoneEscape();
-    if (bytes[1] == '[') return ControlSequence(bytes, count, moreMayFollow);
+    if (bytes[1] == '[') return ControlSequence(bytes, count, moreMayFollow, reportAwaited);
     if (bytes[1] == 'O') return ShiftThree(bytes, count, moreMayFollow);
     Decoded decoded;
     if (AltKey(bytes[1], &decoded)) return decoded;

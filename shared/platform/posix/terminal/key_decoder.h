@@ -12,9 +12,10 @@
 namespace platform::terminal {
 
 enum class Decoding : std::uint8_t {
-    Key,         // `event` is a key press
-    Ignored,     // a sequence that is no key (a late cursor report, paste marks)
-    Incomplete,  // the start of a sequence; more bytes are needed
+    Key,           // `event` is a key press
+    CursorReport,  // the awaited answer to a cursor-position query
+    Ignored,       // a sequence that is no key (paste marks, focus and mouse reports)
+    Incomplete,    // the start of a sequence; more bytes are needed
 };
 
 struct Decoded {
@@ -25,7 +26,9 @@ struct Decoded {
 
 // Decodes the key at the start of bytes[0..count). With moreMayFollow false
 // nothing is Incomplete: an Esc that no sequence follows is the Esc key.
-Decoded DecodeKey(const std::uint8_t* bytes, std::size_t count, bool moreMayFollow);
+// Esc [ 1 ; m R is F3 with modifiers on some terminals, and also the answer
+// to a cursor-position query: with reportAwaited it is taken as the answer.
+Decoded DecodeKey(const std::uint8_t* bytes, std::size_t count, bool moreMayFollow, bool reportAwaited);
 
 // Finds a cursor-position report (Esc [ row ; column R) among the bytes.
 // Gives its 1-based row and column and where it lies, or false.

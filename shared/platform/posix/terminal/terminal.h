@@ -10,8 +10,10 @@ bool KeysWithoutEcho();
 // answer to a query written to the screen comes back on the keyboard.
 bool KeyboardAnswersScreen();
 
-// Waits up to waitMs for the answer to a cursor-position query, keeping any
-// keys typed meanwhile for later. Gives the 1-based row and column.
+// Waits up to waitMs for the answer to a cursor-position query just written
+// to the screen, keeping any keys typed meanwhile for later. Gives the
+// 1-based row and column. An answer that comes later is taken out of the
+// keys wherever it arrives, and the normal end waits a while for it.
 bool ReadCursorReport(int waitMs, int* row, int* column);
 
 // Silences a sounding tone; safe in a signal handler.

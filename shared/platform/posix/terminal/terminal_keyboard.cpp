@@ -31,6 +31,13 @@ constexpr std::uint32_t kLoneEscapeMs = 30;
 // than one key's sequence needs.
 constexpr std::size_t kInputBytes = 256;
 
+// A terminal over a slow link may answer the cursor-position query after
+// the screen stopped waiting for it; given back with its echo on, the
+// terminal would show the answer on the user's screen. The normal end waits
+// this long for it: a slow link's round trip, and a cost once per run only
+// where a terminal never answers.
+constexpr int kLateAnswerMs = 500;
+
 bool keyboardIsTerminal = false;
 termios foundModes;
 termios keyModes;
@@ -41,10 +48,9 @@ std::size_t inputCount = 0;
 bool keyboardGone = false;
 bool waitingForRest = false;  // an incomplete sequence is in the input
 std::uint32_t restSince = 0;
-
-// The signals that end a process by default and that a user or the system
-// sends to a terminal program.
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+// A cursor-position query went out and its answer has not come: an answer
+// among the keys is then taken out, never read as a key.
+bool reportAwaited = false;
 
 bool InForeground() { return tcgetpgrp(kKeyboard) == getpgrp(); }
 
@@ -54,22 +60,14 @@ void SwitchToKeys() {
     if (tcsetattr(kKeyboard, TCSANOW, &keyModes) != 0) keyModesActive = 0;
 }
 
-// The terminal is given back first; the handler was reset to the default
-// action on entry, so the signal raised again ends the process as the system
-// would have, as soon as the handler returns.
-void OnEndingSignal(int number) {
-    int savedErrno = errno;
-    console::EndDevice();
-    raise(number);
-    errno = savedErrno;
-}
-
-void InstallEndingHandler(int number) {
-    struct sigaction action{};
-    action.sa_handler = OnEndingSignal;
-    action.sa_flags = SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
-    sigaction(number, &action, nullptr);
+// The modes as they were found, and no tone; never waits, so that the
+// signal handlers can use it.
+void GiveTerminalBack() {
+    if (keyModesActive != 0) {
+        tcsetattr(kKeyboard, TCSANOW, &foundModes);
+        keyModesActive = 0;
+    }
+    terminal::SilenceTone();
 }
 
 // A stop (kill -TSTP; the keyboard's own suspend key is switched off) gives
@@ -77,7 +75,7 @@ void InstallEndingHandler(int number) {
 void OnStopSignal(int) {
     int savedErrno = errno;
     bool hadKeys = keyModesActive != 0;
-    console::EndDevice();
+    GiveTerminalBack();
     struct sigaction standard{};
     standard.sa_handler = SIG_DFL;
     sigemptyset(&standard.sa_mask);
@@ -95,22 +93,16 @@ void OnStopSignal(int) {
     errno = savedErrno;
 }
 
-// A signal that the process was started with ignored stays ignored.
-bool Ignored(int number) {
+// The signals that end the process give the terminal back through the
+// process's own handlers. A stop that the process was started with ignored
+// stays ignored.
+void InstallStopHandler() {
     struct sigaction current{};
-    return sigaction(number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
-}
-
-void InstallSignalHandlers() {
-    for (int number : kEndingSignals) {
-        if (!Ignored(number)) InstallEndingHandler(number);
-    }
-    if (!Ignored(SIGTSTP)) {
-        struct sigaction action{};
-        action.sa_handler = OnStopSignal;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGTSTP, &action, nullptr);
-    }
+    if (sigaction(SIGTSTP, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) return;
+    struct sigaction action{};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTSTP, &action, nullptr);
 }
 
 // Keys one by one as they are typed, without echo and without turning CR
@@ -164,11 +156,13 @@ bool KeyboardAnswersScreen() {
 
 bool ReadCursorReport(int waitMs, int* row, int* column) {
     std::uint32_t start = MillisecondTicks();
+    reportAwaited = true;
     for (;;) {
         std::size_t at = 0, length = 0;
         if (FindCursorReport(input, inputCount, row, column, &at, &length)) {
             std::memmove(input + at, input + at + length, inputCount - at - length);
             inputCount -= length;
+            reportAwaited = false;
             return true;
         }
         std::uint32_t waited = MillisecondTicks() - start;
@@ -187,20 +181,24 @@ void StartDevice() {
     inputCount = 0;
     keyboardGone = false;
     waitingForRest = false;
+    reportAwaited = false;
     console::ResetTypedKeys();
-    InstallSignalHandlers();
+    InstallStopHandler();
     if (keyboardIsTerminal && tcgetattr(kKeyboard, &foundModes) == 0) {
         MakeKeyModes();
         SwitchToKeys();
     }
 }
 
+// A handler that ends the process must not wait: a late answer may then
+// still reach the screen.
 void EndDevice() {
-    if (keyModesActive != 0) {
-        tcsetattr(kKeyboard, TCSANOW, &foundModes);
-        keyModesActive = 0;
+    if (reportAwaited && keyModesActive != 0 && !EndingInHandler()) {
+        int row = 0, column = 0;
+        terminal::ReadCursorReport(kLateAnswerMs, &row, &column);
     }
-    terminal::SilenceTone();
+    reportAwaited = false;
+    GiveTerminalBack();
 }
 
 KeySource Source() { return keyboardIsTerminal ? KeySource::Keyboard : KeySource::TypedBytes; }
@@ -212,10 +210,11 @@ ReadResult ReadEvent(KeyEvent* event, bool wait) {
             std::uint32_t now = MillisecondTicks();
             bool restOverdue = waitingForRest && now - restSince >= kLoneEscapeMs;
             bool moreMayFollow = !restOverdue && !keyboardGone && inputCount < kInputBytes;
-            terminal::Decoded decoded = terminal::DecodeKey(input, inputCount, moreMayFollow);
+            terminal::Decoded decoded = terminal::DecodeKey(input, inputCount, moreMayFollow, reportAwaited);
             if (decoded.kind != terminal::Decoding::Incomplete) {
                 Consume(decoded.used);
                 waitingForRest = false;
+                if (decoded.kind == terminal::Decoding::CursorReport) reportAwaited = false;
                 if (decoded.kind == terminal::Decoding::Key) {
                     *event = decoded.event;
                     return ReadResult::Event;
