@@ -20,6 +20,7 @@ struct Plan {
 constexpr int kPlanSlots = 8;
 Plan plans[kPlanSlots];
 unsigned seen[static_cast<int>(Call::Count)];  // calls of each kind since the last Clear
+std::FILE* record = nullptr;
 
 // A slot whose calls have all gone by may take a new plan.
 bool Free(const Plan& plan) { return plan.call == Call::Count || plan.last < seen[static_cast<int>(plan.call)]; }
@@ -45,16 +46,24 @@ void Clear() {
     for (unsigned& count : seen) count = 0;
 }
 
+void Record(std::FILE* log) { record = log; }
+
 bool Disturb(Call call, int* error, std::size_t* takeAtMost) {
     unsigned number = ++seen[static_cast<int>(call)];
+    bool disturbed = false;
     for (const Plan& plan : plans) {
         if (plan.call == call && number >= plan.first && number <= plan.last) {
             *error = plan.error;
             *takeAtMost = plan.takeAtMost;
-            return true;
+            disturbed = true;
+            break;
         }
     }
-    return false;
+    if (record != nullptr) {
+        std::fprintf(record, "%d%s\n", static_cast<int>(call), disturbed ? "!" : "");
+        std::fflush(record);
+    }
+    return disturbed;
 }
 
 }  // namespace platform::fault

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 
 namespace platform::fault {
 
@@ -35,6 +36,11 @@ void Inject(Call call, unsigned nth, int error, std::size_t takeAtMost = 0, unsi
 
 // Disarms every injected fault and resets the call counters.
 void Clear();
+
+// From now on, every counted call writes one line to log (flushed at once,
+// so that it outlives an abrupt end): its kind's number, followed by "!"
+// when the call was disturbed. nullptr stops the record.
+void Record(std::FILE* log);
 
 // The backends' side: counts one call of the kind and gives true when it is
 // to be disturbed, with the error to fail with (0: none) and the most bytes

@@ -1,0 +1,164 @@
+#include "sweep.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+
+#include "platform/fault_injection.h"
+#include "run_process.h"
+
+namespace fs = std::filesystem;
+using platform::fault::Call;
+
+namespace {
+
+// The plan a sweep run hands to the tool process: "kind nth error takeAtMost
+// logfile"; nth 0 arms nothing and only records the calls.
+constexpr const char* kPlanVariable = "SUITE_SWEEP_PLAN";
+constexpr int kKinds = static_cast<int>(Call::Count);
+// A transfer that moves fewer bytes moves this many.
+constexpr std::size_t kShortTransfer = 1;
+
+using Snapshot = std::map<std::string, std::string>;
+
+// This program's own path: the tool runs are this program again.
+fs::path program;
+
+Snapshot Files(const fs::path& folder) {
+    Snapshot files;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        files[entry.path().filename().string()] = test_support::ReadWholeFile(entry.path());
+    }
+    return files;
+}
+
+struct Outcome {
+    test_support::ProcessResult process;
+    std::vector<unsigned> calls = std::vector<unsigned>(kKinds, 0);  // counted calls of each kind
+    bool disturbed = false;
+};
+
+Outcome RunPlanned(const sweep::Path& path, const fs::path& folder, const fs::path& log, Call kind, unsigned nth,
+                   int error, std::size_t takeAtMost) {
+    for (const auto& entry : fs::directory_iterator(folder)) fs::remove_all(entry.path());
+    path.prepare(folder);
+    std::ostringstream plan;
+    plan << static_cast<int>(kind) << ' ' << nth << ' ' << error << ' ' << takeAtMost << ' ' << log.string();
+    sweep::SetEnvironment(kPlanVariable, plan.str().c_str());
+    test_support::ProcessOptions options;
+    options.folder = folder;
+    options.input = path.keys;
+    Outcome outcome;
+    outcome.process = test_support::RunProcess(program, path.arguments, options);
+    sweep::SetEnvironment(kPlanVariable, nullptr);
+    std::istringstream lines(test_support::ReadWholeFile(log));
+    std::string line;
+    while (std::getline(lines, line)) {
+        int counted = std::atoi(line.c_str());
+        if (counted >= 0 && counted < kKinds) ++outcome.calls[counted];
+        if (line.ends_with("!")) outcome.disturbed = true;
+    }
+    return outcome;
+}
+
+// Every file is as it was, the complete result, or a beginning of that
+// result; nothing else is left behind. After a failed run every file the
+// user had is as it was: an in-place result takes the input's place only once
+// everything about it succeeded.
+void ExpectWhole(const Snapshot& original, const Snapshot& clean, const Snapshot& after, bool failed) {
+    for (const auto& [name, bytes] : after) {
+        auto result = clean.find(name);
+        auto before = original.find(name);
+        bool asBefore = before != original.end() && before->second == bytes;
+        bool beginning = result != clean.end() && result->second.starts_with(bytes);
+        EXPECT_TRUE(asBefore || beginning) << name << " (" << bytes.size() << " bytes) is neither as before nor a "
+                                           << "beginning of the result";
+        if (before == original.end()) continue;
+        if (failed) {
+            EXPECT_TRUE(asBefore) << name << " changed in a failed run";
+        } else {
+            EXPECT_TRUE(asBefore || (result != clean.end() && bytes == result->second)) << name << " was damaged";
+        }
+    }
+    for (const auto& [name, bytes] : original) EXPECT_TRUE(after.contains(name)) << name << " is gone";
+}
+
+}  // namespace
+
+namespace sweep {
+
+void Run(const Path& path) {
+    test_support::ScratchFolder folder, logs;
+    fs::path log = logs / "calls.log";
+    path.prepare(folder.Path());
+    Snapshot original = Files(folder.Path());
+
+    Outcome counted = RunPlanned(path, folder.Path(), log, Call::Open, 0, 0, 0);
+    ASSERT_EQ(counted.process.exitCode, 0) << counted.process.errors;
+    Snapshot clean = Files(folder.Path());
+    const int error = WriteProtectedError();
+    const int kWriteProtected = 150;
+
+    for (int kind = 0; kind < kKinds; ++kind) {
+        bool transfer = kind == static_cast<int>(Call::Read) || kind == static_cast<int>(Call::Write);
+        for (unsigned nth = 1; nth <= counted.calls[kind]; ++nth) {
+            SCOPED_TRACE("call kind " + std::to_string(kind) + ", call " + std::to_string(nth));
+            Outcome failed = RunPlanned(path, folder.Path(), log, static_cast<Call>(kind), nth, error, 0);
+            EXPECT_TRUE(failed.disturbed);
+            Snapshot after = Files(folder.Path());
+            int code = failed.process.exitCode;
+            if (code == 0) {
+                // A failure the tool absorbs (an input that does not open has
+                // a message of its own; a part that does not open is missing)
+                // leaves no output that is less than complete.
+                for (const auto& [name, bytes] : after) {
+                    auto before = original.find(name);
+                    auto result = clean.find(name);
+                    bool asBefore = before != original.end() && before->second == bytes;
+                    bool complete = result != clean.end() && result->second == bytes;
+                    bool beginning = path.mayEndEarlyWell && result != clean.end() && result->second.starts_with(bytes);
+                    EXPECT_TRUE(asBefore || complete || beginning) << name << " is incomplete after a run that ended well";
+                }
+            } else {
+                // The console's own numbers stand for its failures: text it
+                // cannot hand on is a failed output (101), keys it cannot read
+                // a read fault (161).
+                bool expected = code == kWriteProtected || (kind == static_cast<int>(Call::Write) && code == 101) ||
+                                (kind == static_cast<int>(Call::Read) && code == 161);
+                EXPECT_TRUE(expected) << "exit code " << code << "\n" << failed.process.errors;
+                EXPECT_TRUE(failed.process.errors.starts_with("Runtime error " + std::to_string(code) + " at $"))
+                    << failed.process.errors;
+            }
+            ExpectWhole(original, clean, after, code != 0);
+            if (!transfer) continue;
+            Outcome shortened = RunPlanned(path, folder.Path(), log, static_cast<Call>(kind), nth, 0, kShortTransfer);
+            EXPECT_EQ(shortened.process.exitCode, 0) << "after a short transfer\n" << shortened.process.errors;
+            EXPECT_TRUE(Files(folder.Path()) == clean) << "a short transfer changed the result";
+        }
+    }
+}
+
+}  // namespace sweep
+
+// A sweep program is started by its own tests with the plan in its
+// environment: it then arms the fault and is the tool.
+int main(int argc, char** argv) {
+    if (const char* plan = std::getenv(kPlanVariable); plan != nullptr && *plan != '\0') {
+        int kind = 0, error = 0;
+        unsigned nth = 0;
+        std::size_t takeAtMost = 0;
+        char log[4096] = {};
+        if (std::sscanf(plan, "%d %u %d %zu %4095s", &kind, &nth, &error, &takeAtMost, log) != 5) return 120;
+        std::FILE* record = std::fopen(log, "w");
+        if (record == nullptr) return 121;
+        platform::fault::Record(record);
+        if (nth > 0) platform::fault::Inject(static_cast<Call>(kind), nth, error, takeAtMost);
+        return ToolMain(argc, argv);
+    }
+    program = fs::absolute(argv[0]);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,38 @@
+// A sweep over every system call a tool's path makes: the path runs once to
+// count its calls of each kind, then once for every kind and every k with the
+// k-th call failing (and, for reads and writes, once more moving fewer bytes).
+// Each run must end with the report of the injected error's number, or well
+// where the tool absorbs the failure, and leave the files whole: no input
+// changed, an in-place file either the original or the complete result, no
+// temporary file, no output that is not a beginning of the right one.
+//
+// A family's sweep program is its tool's source built with main renamed to
+// ToolMain, and this harness: started with the plan in its environment, it
+// arms the fault and runs the tool in its own process.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+int ToolMain(int argc, char** argv);
+
+namespace sweep {
+
+struct Path {
+    std::vector<std::string> arguments;                        // after the program name
+    std::string keys;                                          // standard input
+    std::function<void(const std::filesystem::path&)> prepare; // writes the inputs into an empty folder
+    bool mayEndEarlyWell = false;  // a failed opening may end the run early but well (a joiner's missing part)
+};
+
+// Runs the whole sweep of one path, with GoogleTest expectations.
+void Run(const Path& path);
+
+// The system's own error code that the layer numbers 150 (write-protected):
+// a number no tool gives for any other reason.
+int WriteProtectedError();
+void SetEnvironment(const char* name, const char* value);
+
+}  // namespace sweep

@@ -1,0 +1,18 @@
+#include <cerrno>
+#include <cstdlib>
+
+#include "sweep.h"
+
+namespace sweep {
+
+int WriteProtectedError() { return EROFS; }
+
+void SetEnvironment(const char* name, const char* value) {
+    if (value == nullptr) {
+        unsetenv(name);
+    } else {
+        setenv(name, value, 1);
+    }
+}
+
+}  // namespace sweep
