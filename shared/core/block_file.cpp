@@ -16,7 +16,7 @@ void Open(BlockFile& file, std::int32_t recordSize, platform::OpenKind kind) {
         return;
     }
     if (IsOpen(file)) {
-        platform::CloseFile(file.handle);
+        platform::Close(file.handle);
         file.handle = platform::kNoFile;
         file.state = FileState::Closed;
     }
@@ -27,7 +27,7 @@ void Open(BlockFile& file, std::int32_t recordSize, platform::OpenKind kind) {
     SystemName name = ToSystemName(file.name);
     if (PendingIoError() != 0) return;
     platform::FileHandle handle = platform::kNoFile;
-    std::uint16_t error = platform::OpenFile(name.bytes, kind, &handle);
+    std::uint16_t error = platform::Open(name.bytes, kind, &handle);
     if (error != 0) {
         RaiseIoError(error);
         return;
@@ -67,7 +67,7 @@ void ReadBlock(BlockFile& file, void* buffer, std::uint16_t count, std::uint16_t
     std::size_t moved = 0;
     while (moved < bytes) {
         std::size_t got = 0;
-        std::uint16_t error = platform::ReadFile(file.handle, into + moved, bytes - moved, &got);
+        std::uint16_t error = platform::ReadSome(file.handle, into + moved, bytes - moved, &got);
         moved += got;
         RaiseIoError(error);
         if (error != 0 || got == 0) break;
@@ -88,7 +88,7 @@ void WriteBlock(BlockFile& file, const void* buffer, std::uint16_t count, std::u
     }
     std::size_t bytes = static_cast<std::size_t>(count) * static_cast<std::size_t>(file.recordSize);
     std::size_t moved = 0;
-    RaiseIoError(platform::WriteFile(file.handle, buffer, bytes, &moved));
+    RaiseIoError(platform::WriteAll(file.handle, buffer, bytes, &moved));
     done = static_cast<std::uint16_t>(moved / static_cast<std::size_t>(file.recordSize));
 }
 
@@ -99,7 +99,7 @@ std::int64_t RecordCount(BlockFile& file) {
         return 0;
     }
     std::int64_t length = 0;
-    std::uint16_t error = platform::FileLength(file.handle, &length);
+    std::uint16_t error = platform::Length(file.handle, &length);
     if (error != 0) {
         RaiseIoError(error);
         return 0;
@@ -113,7 +113,7 @@ void CloseFile(BlockFile& file) {
         RaiseIoError(103);
         return;
     }
-    std::uint16_t error = platform::CloseFile(file.handle);
+    std::uint16_t error = platform::Close(file.handle);
     file.handle = platform::kNoFile;
     file.state = FileState::Closed;
     RaiseIoError(error);

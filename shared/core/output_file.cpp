@@ -91,7 +91,7 @@ void CreateOutput(BlockFile& file, const ShortText& name, const ShortText& input
 void FinishOutput(BlockFile& file) {
     CloseFile(file);
     if (temporaryPending == 0) return;
-    if (PendingIoError() == 0) RaiseIoError(platform::ReplaceFile(temporaryPath, finalPath));
+    if (PendingIoError() == 0) RaiseIoError(platform::PutInPlace(temporaryPath, finalPath));
     if (PendingIoError() != 0) DiscardTemporaryOutput();
     temporaryPending = 0;
 }
@@ -99,5 +99,5 @@ void FinishOutput(BlockFile& file) {
 void DiscardTemporaryOutput() {
     if (temporaryPending == 0) return;
     temporaryPending = 0;
-    platform::RemoveFile(temporaryPath);
+    platform::Remove(temporaryPath);
 }

@@ -42,7 +42,7 @@ void WriteReport(std::uint16_t number, std::uint32_t location) {
     length += 8;
     put("\r\n\r\n");
     std::size_t done = 0;
-    platform::WriteFile(platform::StandardHandle(platform::StandardStream::Error), report, length, &done);
+    platform::WriteAll(platform::StandardHandle(platform::StandardStream::Error), report, length, &done);
 }
 
 void HandOnBoth() {

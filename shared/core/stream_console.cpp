@@ -19,7 +19,7 @@ bool Steers(unsigned char byte) {
 std::uint16_t HandOnAsIs(const char* bytes, std::size_t count) {
     std::size_t done = 0;
     // Text the system does not take in full is a failed output, whatever the cause.
-    if (platform::WriteFile(platform::StandardHandle(platform::StandardStream::Output), bytes, count, &done) != 0 ||
+    if (platform::WriteAll(platform::StandardHandle(platform::StandardStream::Output), bytes, count, &done) != 0 ||
         done != count) {
         return 101;
     }
@@ -48,5 +48,5 @@ std::uint16_t ConsoleHandOn(const char* bytes, std::size_t count) {
 }
 
 std::uint16_t ConsoleRefill(char* buffer, std::size_t capacity, std::size_t* got) {
-    return platform::ReadFile(platform::StandardHandle(platform::StandardStream::Input), buffer, capacity, got);
+    return platform::ReadSome(platform::StandardHandle(platform::StandardStream::Input), buffer, capacity, got);
 }

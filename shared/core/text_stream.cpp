@@ -37,7 +37,7 @@ void HandOn(TextStream& stream) {
         error = ConsoleHandOn(stream.buffer, stream.used);
     } else {
         std::size_t done = 0;
-        if (platform::WriteFile(platform::StandardHandle(stream.which), stream.buffer, stream.used, &done) != 0 ||
+        if (platform::WriteAll(platform::StandardHandle(stream.which), stream.buffer, stream.used, &done) != 0 ||
             done != stream.used) {
             error = 101;
         }

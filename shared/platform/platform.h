@@ -92,20 +92,20 @@ FileHandle StandardHandle(StandardStream which);
 // steer the screen instead of being shown.
 bool IsTerminal(StandardStream which);
 
-std::uint16_t OpenFile(const char* name, OpenKind kind, FileHandle* handle);
+std::uint16_t Open(const char* name, OpenKind kind, FileHandle* handle);
 
 // One read request; an interrupted request is repeated. *done holds the
 // bytes read (0 at the end of the data).
-std::uint16_t ReadFile(FileHandle handle, void* buffer, std::size_t count, std::size_t* done);
+std::uint16_t ReadSome(FileHandle handle, void* buffer, std::size_t count, std::size_t* done);
 
 // Writes all count bytes, continuing after short writes; a system that takes
 // nothing at all is a full disk (101). *done holds the bytes written.
-std::uint16_t WriteFile(FileHandle handle, const void* buffer, std::size_t count, std::size_t* done);
+std::uint16_t WriteAll(FileHandle handle, const void* buffer, std::size_t count, std::size_t* done);
 
 // Length in bytes; the file position does not move.
-std::uint16_t FileLength(FileHandle handle, std::int64_t* length);
+std::uint16_t Length(FileHandle handle, std::int64_t* length);
 
-std::uint16_t CloseFile(FileHandle handle);
+std::uint16_t Close(FileHandle handle);
 
 // Creates the new file `name`, which must not exist yet (kFileExists when it
 // does), to take the place of the file `replaced` later: it starts with that
@@ -116,8 +116,8 @@ std::uint16_t CreateReplacement(const char* name, const char* replaced, FileHand
 // Puts a complete file made by CreateReplacement in the place of another one
 // in a single step, so that a reader sees either the old or the new file,
 // never a part.
-std::uint16_t ReplaceFile(const char* from, const char* to);
-std::uint16_t RemoveFile(const char* name);
+std::uint16_t PutInPlace(const char* from, const char* to);
+std::uint16_t Remove(const char* name);
 
 // The path that name reaches once every symbolic link on the way is followed
 // (as given where the system has no such links to follow), so that replacing

@@ -19,7 +19,7 @@ ReadResult ReadTypedKey(KeyEvent* event, bool wait) {
     if (typedNext == typedCount) {
         if (typedEnded || !wait) return typedEnded ? ReadResult::Ended : ReadResult::NothingWaiting;
         std::size_t got = 0;
-        if (ReadFile(StandardHandle(StandardStream::Input), typed, sizeof typed, &got) != 0 || got == 0) {
+        if (ReadSome(StandardHandle(StandardStream::Input), typed, sizeof typed, &got) != 0 || got == 0) {
             typedEnded = true;
             return ReadResult::Ended;
         }

@@ -75,7 +75,7 @@ FileHandle StandardHandle(StandardStream which) {
 
 bool IsTerminal(StandardStream which) { return posix::CallIsatty(static_cast<int>(StandardHandle(which))) != 0; }
 
-std::uint16_t OpenFile(const char* name, OpenKind kind, FileHandle* handle) {
+std::uint16_t Open(const char* name, OpenKind kind, FileHandle* handle) {
     *handle = kNoFile;
     // A file is emptied only once it was found writable and could be held
     // (below), so the create does not cut it on opening.
@@ -101,7 +101,7 @@ std::uint16_t OpenFile(const char* name, OpenKind kind, FileHandle* handle) {
     return 0;
 }
 
-std::uint16_t ReadFile(FileHandle handle, void* buffer, std::size_t count, std::size_t* done) {
+std::uint16_t ReadSome(FileHandle handle, void* buffer, std::size_t count, std::size_t* done) {
     *done = 0;
     ssize_t got = posix::CallRead(static_cast<int>(handle), buffer, count);
     if (got < 0) return MapErrno(errno, Direction::Read);
@@ -109,12 +109,12 @@ std::uint16_t ReadFile(FileHandle handle, void* buffer, std::size_t count, std::
     return 0;
 }
 
-std::uint16_t WriteFile(FileHandle handle, const void* buffer, std::size_t count, std::size_t* done) {
+std::uint16_t WriteAll(FileHandle handle, const void* buffer, std::size_t count, std::size_t* done) {
     if (posix::CallWriteAll(static_cast<int>(handle), buffer, count, done) != 0) return MapErrno(errno, Direction::Write);
     return 0;
 }
 
-std::uint16_t FileLength(FileHandle handle, std::int64_t* length) {
+std::uint16_t Length(FileHandle handle, std::int64_t* length) {
     struct stat info;
     *length = 0;
     if (posix::CallFstat(static_cast<int>(handle), &info) != 0) return MapErrno(errno, Direction::Other);
@@ -122,7 +122,7 @@ std::uint16_t FileLength(FileHandle handle, std::int64_t* length) {
     return 0;
 }
 
-std::uint16_t CloseFile(FileHandle handle) {
+std::uint16_t Close(FileHandle handle) {
     if (posix::CallClose(static_cast<int>(handle)) != 0) return MapErrno(errno, Direction::Write);
     return 0;
 }
@@ -153,12 +153,12 @@ std::uint16_t CreateReplacement(const char* name, const char* replaced, FileHand
     return 0;
 }
 
-std::uint16_t ReplaceFile(const char* from, const char* to) {
+std::uint16_t PutInPlace(const char* from, const char* to) {
     if (posix::CallRename(from, to) != 0) return MapErrno(errno, Direction::Other);
     return 0;
 }
 
-std::uint16_t RemoveFile(const char* name) {
+std::uint16_t Remove(const char* name) {
     if (posix::CallUnlink(name) != 0) return MapErrno(errno, Direction::Other);
     return 0;
 }

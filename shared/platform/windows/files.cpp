@@ -2,8 +2,6 @@
 // read and write access, moved with one request per block, and the system's
 // error codes mapped onto the layer's numbers.
 #include <windows.h>
-// The system's header names one of its own calls so; ours is a different one.
-#undef ReplaceFile
 
 #include <cstring>
 
@@ -49,7 +47,7 @@ bool IsTerminal(StandardStream which) {
     return GetConsoleMode(AsHandle(StandardHandle(which)), &mode) != 0;
 }
 
-std::uint16_t OpenFile(const char* name, OpenKind kind, FileHandle* handle) {
+std::uint16_t Open(const char* name, OpenKind kind, FileHandle* handle) {
     *handle = kNoFile;
     WideName wide;
     if (std::uint16_t error = ToWide(name, &wide); error != 0) return error;
@@ -65,7 +63,7 @@ std::uint16_t OpenFile(const char* name, OpenKind kind, FileHandle* handle) {
     return 0;
 }
 
-std::uint16_t ReadFile(FileHandle handle, void* buffer, std::size_t count, std::size_t* done) {
+std::uint16_t ReadSome(FileHandle handle, void* buffer, std::size_t count, std::size_t* done) {
     *done = 0;
     DWORD got = 0;
     if (!windows::CallReadFile(AsHandle(handle), buffer, count, &got)) {
@@ -78,12 +76,12 @@ std::uint16_t ReadFile(FileHandle handle, void* buffer, std::size_t count, std::
     return 0;
 }
 
-std::uint16_t WriteFile(FileHandle handle, const void* buffer, std::size_t count, std::size_t* done) {
+std::uint16_t WriteAll(FileHandle handle, const void* buffer, std::size_t count, std::size_t* done) {
     if (!windows::CallWriteAll(AsHandle(handle), buffer, count, done)) return MapSystemError(GetLastError());
     return 0;
 }
 
-std::uint16_t FileLength(FileHandle handle, std::int64_t* length) {
+std::uint16_t Length(FileHandle handle, std::int64_t* length) {
     LARGE_INTEGER size{};
     *length = 0;
     if (!windows::CallFileLength(AsHandle(handle), &size)) return MapSystemError(GetLastError());
@@ -91,7 +89,7 @@ std::uint16_t FileLength(FileHandle handle, std::int64_t* length) {
     return 0;
 }
 
-std::uint16_t CloseFile(FileHandle handle) {
+std::uint16_t Close(FileHandle handle) {
     if (!windows::CallCloseHandle(AsHandle(handle))) return MapSystemError(GetLastError());
     return 0;
 }
@@ -108,7 +106,7 @@ std::uint16_t CreateReplacement(const char* name, const char*, FileHandle* handl
     return 0;
 }
 
-std::uint16_t ReplaceFile(const char* from, const char* to) {
+std::uint16_t PutInPlace(const char* from, const char* to) {
     WideName source, target;
     if (std::uint16_t error = ToWide(from, &source); error != 0) return error;
     if (std::uint16_t error = ToWide(to, &target); error != 0) return error;
@@ -117,7 +115,7 @@ std::uint16_t ReplaceFile(const char* from, const char* to) {
     return 0;
 }
 
-std::uint16_t RemoveFile(const char* name) {
+std::uint16_t Remove(const char* name) {
     WideName wide;
     if (std::uint16_t error = ToWide(name, &wide); error != 0) return error;
     if (!windows::CallDeleteFile(wide.units)) return MapSystemError(GetLastError());
