@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "../platform.h"
+#include "system_calls.h"
 
 // The linker places this symbol at the start of the executable's image.
 extern "C" const char __ehdr_start[] __attribute__((weak));
@@ -143,8 +144,8 @@ void InstallFaultHandlers() {
 // on the one just found closed.
 void HoldStandardDescriptors() {
     for (int descriptor = STDIN_FILENO; descriptor <= STDERR_FILENO; ++descriptor) {
-        if (fcntl(descriptor, F_GETFD) != -1 || errno != EBADF) continue;
-        if (open("/dev/null", descriptor == STDIN_FILENO ? O_RDONLY : O_WRONLY) != descriptor) {
+        if (posix::CallDescriptorFlags(descriptor) != -1 || errno != EBADF) continue;
+        if (posix::CallOpen("/dev/null", descriptor == STDIN_FILENO ? O_RDONLY : O_WRONLY, 0) != descriptor) {
             _exit(kNoNullDevice);
         }
     }
@@ -171,7 +172,7 @@ void StartProcess(int argc, char** argv) {
 bool Argument(int n, const char** bytes, std::size_t* length) {
     if (n == 0) {
         if (programPathLength == 0) {
-            ssize_t got = readlink("/proc/self/exe", programPath, sizeof programPath);
+            ssize_t got = posix::CallReadlink("/proc/self/exe", programPath, sizeof programPath);
             if (got > 0) {
                 programPathLength = static_cast<std::size_t>(got);
             } else if (argumentCount > 0) {

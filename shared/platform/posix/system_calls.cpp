@@ -1,6 +1,9 @@
 #include "system_calls.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -157,6 +160,38 @@ int CallLock(int fd, short type) {
 
 int CallIsatty(int fd) {
     return Made(Call::Terminal, 0, [&] { return ::isatty(fd); });
+}
+
+int CallDescriptorFlags(int fd) {
+    return Made(Call::Status, -1, [&] { return ::fcntl(fd, F_GETFD); });
+}
+
+ssize_t CallReadlink(const char* name, char* buffer, std::size_t size) {
+    return Made(Call::Resolve, static_cast<ssize_t>(-1), [&] { return ::readlink(name, buffer, size); });
+}
+
+int CallTcgetattr(int fd, struct termios* modes) {
+    return Made(Call::Terminal, -1, [&] { return ::tcgetattr(fd, modes); });
+}
+
+int CallTcsetattr(int fd, const struct termios* modes) {
+    return Made(Call::Terminal, -1, [&] { return ::tcsetattr(fd, TCSANOW, modes); });
+}
+
+pid_t CallTcgetpgrp(int fd) {
+    return Made(Call::Terminal, static_cast<pid_t>(-1), [&] { return ::tcgetpgrp(fd); });
+}
+
+int CallIoctl(int fd, unsigned long request, std::uintptr_t argument) {
+    return Made(Call::Terminal, -1, [&] { return ::ioctl(fd, request, argument); });
+}
+
+int CallPoll(struct pollfd* watched, unsigned count, int timeoutMs) {
+    if (const Disturbance* plan = Disturb(Call::Terminal); plan != nullptr && plan->error != 0) {
+        errno = plan->error;
+        return -1;
+    }
+    return ::poll(watched, count, timeoutMs);
 }
 
 unsigned short MapErrno(int error, Direction direction) {

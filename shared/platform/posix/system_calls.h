@@ -8,7 +8,11 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+struct termios;
+struct pollfd;
+
 #include <cstddef>
+#include <cstdint>
 
 namespace platform::posix {
 
@@ -34,6 +38,18 @@ char* CallRealpath(const char* name, char* resolved);
 // open file description, without waiting.
 int CallLock(int fd, short type);
 int CallIsatty(int fd);
+// Whether the descriptor is open (F_GETFD).
+int CallDescriptorFlags(int fd);
+ssize_t CallReadlink(const char* name, char* buffer, std::size_t size);
+
+// The terminal: its modes, its size and sound requests, waiting for keys.
+int CallTcgetattr(int fd, struct termios* modes);
+int CallTcsetattr(int fd, const struct termios* modes);
+pid_t CallTcgetpgrp(int fd);
+int CallIoctl(int fd, unsigned long request, std::uintptr_t argument);
+// Waits up to timeoutMs (-1: for ever) for input; an interrupted wait is not
+// repeated, so that the caller can look at what the signal changed.
+int CallPoll(struct pollfd* watched, unsigned count, int timeoutMs);
 
 // errno values mapped onto the layer's I/O error numbers.
 enum class Direction { Read, Write, Other };

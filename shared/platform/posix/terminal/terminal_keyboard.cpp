@@ -14,6 +14,7 @@
 #include "../../console_device.h"
 #include "../../typed_keys.h"
 #include "../../platform.h"
+#include "../system_calls.h"
 #include "key_decoder.h"
 #include "terminal.h"
 
@@ -52,19 +53,19 @@ std::uint32_t restSince = 0;
 // among the keys is then taken out, never read as a key.
 bool reportAwaited = false;
 
-bool InForeground() { return tcgetpgrp(kKeyboard) == getpgrp(); }
+bool InForeground() { return posix::CallTcgetpgrp(kKeyboard) == getpgrp(); }
 
 void SwitchToKeys() {
     if (!InForeground()) return;  // a background process must not touch the modes
     keyModesActive = 1;
-    if (tcsetattr(kKeyboard, TCSANOW, &keyModes) != 0) keyModesActive = 0;
+    if (posix::CallTcsetattr(kKeyboard, &keyModes) != 0) keyModesActive = 0;
 }
 
 // The modes as they were found, and no tone; never waits, so that the
 // signal handlers can use it.
 void GiveTerminalBack() {
     if (keyModesActive != 0) {
-        tcsetattr(kKeyboard, TCSANOW, &foundModes);
+        posix::CallTcsetattr(kKeyboard, &foundModes);
         keyModesActive = 0;
     }
     terminal::SilenceTone();
@@ -121,13 +122,13 @@ void MakeKeyModes() {
 // -1 waits as long as it takes.
 bool WaitForInput(int timeoutMs) {
     struct pollfd watch{kKeyboard, POLLIN, 0};
-    return poll(&watch, 1, timeoutMs) > 0;
+    return posix::CallPoll(&watch, 1, timeoutMs) > 0;
 }
 
 // Reads what the terminal has; false when nothing could be read.
 bool ReadMore() {
     if (inputCount == kInputBytes || keyboardGone) return false;
-    ssize_t got = read(kKeyboard, input + inputCount, kInputBytes - inputCount);
+    ssize_t got = posix::CallRead(kKeyboard, input + inputCount, kInputBytes - inputCount);
     if (got > 0) {
         inputCount += static_cast<std::size_t>(got);
         return true;
@@ -150,7 +151,7 @@ bool KeysWithoutEcho() { return keyModesActive != 0; }
 
 bool KeyboardAnswersScreen() {
     struct stat keyboard{}, screen{};
-    return keyboardIsTerminal && fstat(kKeyboard, &keyboard) == 0 && fstat(kScreen, &screen) == 0 &&
+    return keyboardIsTerminal && posix::CallFstat(kKeyboard, &keyboard) == 0 && posix::CallFstat(kScreen, &screen) == 0 &&
            S_ISCHR(keyboard.st_mode) && keyboard.st_rdev == screen.st_rdev;
 }
 
@@ -177,14 +178,14 @@ bool ReadCursorReport(int waitMs, int* row, int* column) {
 namespace console {
 
 void StartDevice() {
-    keyboardIsTerminal = isatty(kKeyboard) != 0;
+    keyboardIsTerminal = posix::CallIsatty(kKeyboard) != 0;
     inputCount = 0;
     keyboardGone = false;
     waitingForRest = false;
     reportAwaited = false;
     console::ResetTypedKeys();
     InstallStopHandler();
-    if (keyboardIsTerminal && tcgetattr(kKeyboard, &foundModes) == 0) {
+    if (keyboardIsTerminal && posix::CallTcgetattr(kKeyboard, &foundModes) == 0) {
         MakeKeyModes();
         SwitchToKeys();
     }

@@ -9,6 +9,7 @@
 #include <cerrno>
 
 #include "../../console_device.h"
+#include "../system_calls.h"
 #include "terminal.h"
 
 namespace platform::console {
@@ -46,16 +47,7 @@ bool columnKnown = false;
 
 void Flush() {
     std::size_t done = 0;
-    while (done < outputUsed) {
-        ssize_t wrote = write(kScreen, output + done, outputUsed - done);
-        if (wrote > 0) {
-            done += static_cast<std::size_t>(wrote);
-        } else if (wrote < 0 && errno == EINTR) {
-            continue;
-        } else {
-            break;  // the drawing reports nothing, whatever happens
-        }
-    }
+    posix::CallWriteAll(kScreen, output, outputUsed, &done);  // the drawing reports nothing, whatever happens
     outputUsed = 0;
 }
 
@@ -133,11 +125,11 @@ void FindCursor() {
 }  // namespace
 
 bool OpenScreen(ScreenShape* shape) {
-    if (isatty(kScreen) == 0) return false;
+    if (posix::CallIsatty(kScreen) == 0) return false;
     struct winsize size{};
     columns = kDefaultColumns;
     rows = kDefaultRows;
-    if (ioctl(kScreen, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 && size.ws_row > 0) {
+    if (posix::CallIoctl(kScreen, TIOCGWINSZ, reinterpret_cast<std::uintptr_t>(&size)) == 0 && size.ws_col > 0 && size.ws_row > 0) {
         columns = size.ws_col;
         rows = size.ws_row;
     }

@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "../../console_device.h"
+#include "../system_calls.h"
 #include "terminal.h"
 
 namespace platform {
@@ -32,20 +33,22 @@ volatile sig_atomic_t toneHandle = -1;
 bool PlaysTones(int handle) {
     unsigned long kinds = 0;
     unsigned long sounds = 0;
-    return ioctl(handle, EVIOCGBIT(0, sizeof kinds), &kinds) >= 0 && (kinds & (1ul << EV_SND)) != 0 &&
-           ioctl(handle, EVIOCGBIT(EV_SND, sizeof sounds), &sounds) >= 0 && (sounds & (1ul << SND_TONE)) != 0;
+    return posix::CallIoctl(handle, EVIOCGBIT(0, sizeof kinds), reinterpret_cast<std::uintptr_t>(&kinds)) >= 0 &&
+           (kinds & (1ul << EV_SND)) != 0 &&
+           posix::CallIoctl(handle, EVIOCGBIT(EV_SND, sizeof sounds), reinterpret_cast<std::uintptr_t>(&sounds)) >= 0 &&
+           (sounds & (1ul << SND_TONE)) != 0;
 }
 
 int OpenSpeakerDevice() {
-    int handle = open("/dev/input/by-path/platform-pcspkr-event-spkr", O_WRONLY | O_CLOEXEC);
+    int handle = posix::CallOpen("/dev/input/by-path/platform-pcspkr-event-spkr", O_WRONLY | O_CLOEXEC, 0);
     if (handle >= 0) return handle;
     for (int n = 0; n < kInputDevicesTried; ++n) {
         char name[32];
         std::snprintf(name, sizeof name, "/dev/input/event%d", n);
-        handle = open(name, O_WRONLY | O_CLOEXEC);
+        handle = posix::CallOpen(name, O_WRONLY | O_CLOEXEC, 0);
         if (handle < 0) continue;
         if (PlaysTones(handle)) return handle;
-        close(handle);
+        posix::CallClose(handle);
     }
     return -1;
 }
@@ -54,7 +57,7 @@ void FindWay() {
     // The console's own request works on a Linux virtual console.
     static const int kTerminals[] = {STDOUT_FILENO, STDERR_FILENO, STDIN_FILENO};
     for (int handle : kTerminals) {
-        if (isatty(handle) != 0 && ioctl(handle, KIOCSOUND, 0) == 0) {
+        if (posix::CallIsatty(handle) != 0 && posix::CallIoctl(handle, KIOCSOUND, 0) == 0) {
             toneHandle = handle;
             way = static_cast<int>(ToneWay::ConsoleSound);
             return;
@@ -74,16 +77,16 @@ void SendSpeaker(int hz) {
     event.type = EV_SND;
     event.code = SND_TONE;
     event.value = hz;
-    ssize_t wrote = write(toneHandle, &event, sizeof event);
-    (void)wrote;  // a tone that does not sound is no failure of the tool
+    std::size_t done = 0;
+    posix::CallWriteAll(toneHandle, &event, sizeof event, &done);  // a tone that does not sound is no failure of the tool
 }
 
 void RingBell() {
     static const int kScreens[] = {STDOUT_FILENO, STDERR_FILENO};
     for (int handle : kScreens) {
-        if (isatty(handle) != 0) {
-            ssize_t wrote = write(handle, &kBell, 1);
-            (void)wrote;
+        if (posix::CallIsatty(handle) != 0) {
+            std::size_t done = 0;
+            posix::CallWriteAll(handle, &kBell, 1, &done);
             return;
         }
     }
@@ -94,7 +97,7 @@ void RingBell() {
 namespace terminal {
 
 void SilenceTone() {
-    if (way == static_cast<int>(ToneWay::ConsoleSound)) ioctl(toneHandle, KIOCSOUND, 0);
+    if (way == static_cast<int>(ToneWay::ConsoleSound)) posix::CallIoctl(toneHandle, KIOCSOUND, 0);
     if (way == static_cast<int>(ToneWay::SpeakerDevice)) SendSpeaker(0);
 }
 
@@ -109,7 +112,7 @@ void StartTone(std::uint16_t hz) {
         return;
     }
     switch (static_cast<ToneWay>(static_cast<int>(way))) {
-        case ToneWay::ConsoleSound: ioctl(toneHandle, KIOCSOUND, kSpeakerTimerHz / hz); break;
+        case ToneWay::ConsoleSound: posix::CallIoctl(toneHandle, KIOCSOUND, kSpeakerTimerHz / hz); break;
         case ToneWay::SpeakerDevice: SendSpeaker(hz); break;
         default: RingBell(); break;
     }
