@@ -24,6 +24,9 @@ char finalPath[platform::kPathBytes];
 char temporaryPath[platform::kPathBytes];
 // Read by a signal handler that removes the unfinished file.
 volatile std::sig_atomic_t temporaryPending = 0;
+// The temporary file's handle while it is open: Windows removes no file that
+// is open, so an unfinished one is closed before it is removed.
+platform::FileHandle temporaryHandle = platform::kNoFile;
 
 bool SameFile(const char* first, const char* second) {
     platform::FileIdentity a, b;
@@ -63,6 +66,7 @@ void CreateTemporary(BlockFile& file, std::int32_t recordSize) {
         RaiseIoError(error);
         return;
     }
+    temporaryHandle = handle;
     temporaryPending = 1;
     file.handle = handle;
     file.recordSize = recordSize;
@@ -90,6 +94,7 @@ void CreateOutput(BlockFile& file, const ShortText& name, const ShortText& input
 
 void FinishOutput(BlockFile& file) {
     CloseFile(file);
+    if (file.state == FileState::Closed) temporaryHandle = platform::kNoFile;  // closed, even when that failed
     if (temporaryPending == 0) return;
     if (PendingIoError() == 0) RaiseIoError(platform::PutInPlace(temporaryPath, finalPath));
     if (PendingIoError() != 0) DiscardTemporaryOutput();
@@ -99,5 +104,7 @@ void FinishOutput(BlockFile& file) {
 void DiscardTemporaryOutput() {
     if (temporaryPending == 0) return;
     temporaryPending = 0;
+    if (temporaryHandle != platform::kNoFile) platform::Close(temporaryHandle);
+    temporaryHandle = platform::kNoFile;
     platform::Remove(temporaryPath);
 }

@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
         std::size_t takeAtMost = 0;
         char log[4096] = {};
         if (std::sscanf(plan, "%d %u %d %zu %4095s", &kind, &nth, &error, &takeAtMost, log) != 5) return 120;
-        std::FILE* record = std::fopen(log, "w");
+        std::FILE* record = std::fopen(log, "wb");  // binary: one LF a line on every system
         if (record == nullptr) return 121;
         platform::fault::Record(record);
         if (nth > 0) platform::fault::Inject(static_cast<Call>(kind), nth, error, takeAtMost);
