@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -71,13 +73,24 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
     }
     int outFd = fromOut[0], errFd = fromErr[0];
     signal(SIGPIPE, SIG_IGN);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.deadlineSeconds);
+    auto millisecondsLeft = [&] {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+    };
+    auto killAtDeadline = [&] {
+        if (millisecondsLeft() > 0 || result.timedOut) return;
+        kill(child, SIGKILL);
+        result.timedOut = true;
+    };
     while (outFd >= 0 || errFd >= 0) {
+        killAtDeadline();
         struct pollfd fds[3];
         int count = 0;
         if (outFd >= 0) fds[count++] = {outFd, POLLIN, 0};
         if (errFd >= 0) fds[count++] = {errFd, POLLIN, 0};
         if (inputFd >= 0) fds[count++] = {inputFd, POLLOUT, 0};
-        if (poll(fds, count, -1) < 0) {
+        if (poll(fds, count, result.timedOut ? -1 : millisecondsLeft()) < 0) {
             if (errno == EINTR) continue;
             break;
         }
@@ -105,7 +118,10 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
     }
     if (inputFd >= 0) close(inputFd);
     int status = 0;
-    waitpid(child, &status, 0);
+    while (waitpid(child, &status, WNOHANG) == 0) {
+        killAtDeadline();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) result.endSignal = WTERMSIG(status);
     return result;

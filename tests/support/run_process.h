@@ -15,6 +15,7 @@ struct ProcessResult {
     int endSignal = 0;    // the signal that ended it, or 0
     std::string output;   // standard output
     std::string errors;   // standard error
+    bool timedOut = false;  // killed at the deadline
 };
 
 struct ProcessOptions {
@@ -24,6 +25,7 @@ struct ProcessOptions {
     bool inputFromNullDevice = false;      // standard input is /dev/null instead of a pipe
     std::filesystem::path outputFile;      // when set, standard output goes to this file
     int closedDescriptor = -1;             // 0, 1 or 2: the child starts with it closed (POSIX only)
+    int deadlineSeconds = 60;              // a child still running then is killed, so that a hang fails
 };
 
 ProcessResult RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,

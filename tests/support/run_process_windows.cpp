@@ -127,18 +127,27 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
     }
 
     ProcessResult result;
+    // A child still running at the deadline is ended, so that a hang fails
+    // the test instead of holding it.
+    std::thread watchdog([&] {
+        if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(options.deadlineSeconds) * 1000) == WAIT_TIMEOUT) {
+            result.timedOut = true;
+            TerminateProcess(process.hProcess, 1);
+        }
+    });
     std::thread feeder, outputReader;
     if (input.write != nullptr) feeder = std::thread(Feed, input.write, std::cref(options.input));
     if (output.read != nullptr) outputReader = std::thread(Drain, output.read, &result.output);
     Drain(errors.read, &result.errors);
     if (outputReader.joinable()) outputReader.join();
     WaitForSingleObject(process.hProcess, INFINITE);
+    watchdog.join();
     // A tool that ends without reading all of its input breaks the pipe,
     // which ends the feeder.
     if (feeder.joinable()) feeder.join();
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
-    result.exitCode = static_cast<int>(code);
+    result.exitCode = result.timedOut ? -1 : static_cast<int>(code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return result;
