@@ -151,6 +151,7 @@ TEST_F(FileSafety, ANameTooLongToHoldReachesNoFile) {
         {{"TALMIROX3", {"in.bmp", tooLong}, ""}, 3},
         {{"TALMIROX3", {tooLong, "out.bmp"}, ""}, 0},  // an input that does not open has a message of its own
         {{"DUSKAR", {"cap.bmp", tooLong}, ""}, 3},
+        {{"DUSKAR", {tooLong, "out.bmp"}, ""}, 0},  // an input that does not open has a message of its own
     };
     fs::create_directory(folder / "d");
     WriteWholeFile(folder / kept, PatternBytes(4000, 1));

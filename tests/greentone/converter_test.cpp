@@ -343,20 +343,6 @@ TEST(GreentoneConverters, ConvertAFileIntoItself) {
     }
 }
 
-TEST(GreentoneConverters, KeepTheInputWhenWritingItsReplacementFails) {
-    const Tool& tool = kTools[0];
-    ScratchFolder folder;
-    std::string input = Image(tool);
-    WriteWholeFile(folder / "talmiro.dat", Palette());
-    WriteWholeFile(folder / "image.bmp", input);
-    // Files may grow to 100000 bytes only: the fourth block write fails.
-    ProcessResult result = Convert(folder, tool, {"image.bmp", "image.bmp"}, 100000);
-    EXPECT_EQ(result.exitCode, 101);
-    EXPECT_EQ(result.errors.rfind("Runtime error 101 at $", 0), 0u) << result.errors;
-    EXPECT_EQ(ReadWholeFile(folder / "image.bmp"), input);
-    EXPECT_EQ(FolderContents(folder), (std::vector<std::string>{"image.bmp", "talmiro.dat"}));
-}
-
 // --- failing outputs ----------------------------------------------------------------------------
 
 TEST(GreentoneConverters, EndFailedOutputsWithTheRunTimeErrorReport) {
