@@ -15,6 +15,15 @@ struct Disturbance {
 
 bool Disturbed(Call call, Disturbance* how) { return fault::Disturb(call, &how->error, &how->takeAtMost); }
 
+// Whether the seam fails this call; if so, the injected code is the thread's
+// last error, as after the system's own failure.
+bool Failed(Call call) {
+    Disturbance how;
+    if (!Disturbed(call, &how)) return false;
+    SetLastError(static_cast<DWORD>(how.error));
+    return true;
+}
+
 // The most bytes handed to the system in one request: a request's count is
 // 32-bit, and a block never comes near this.
 constexpr std::size_t kLargestRequest = 0x40000000;
@@ -28,11 +37,7 @@ DWORD Limited(DWORD count, std::size_t takeAtMost) {
 }  // namespace
 
 HANDLE CallCreateFile(const wchar_t* name, DWORD creation) {
-    Disturbance how;
-    if (Disturbed(Call::Open, &how)) {
-        SetLastError(static_cast<DWORD>(how.error));
-        return INVALID_HANDLE_VALUE;
-    }
+    if (Failed(Call::Open)) return INVALID_HANDLE_VALUE;
     // Read and write access; others may read the file meanwhile, not write it.
     return CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, creation, FILE_ATTRIBUTE_NORMAL,
                        nullptr);
@@ -90,11 +95,7 @@ BOOL CallCloseHandle(HANDLE handle) {
 }
 
 BOOL CallFileLength(HANDLE handle, LARGE_INTEGER* length) {
-    Disturbance how;
-    if (Disturbed(Call::Length, &how)) {
-        SetLastError(static_cast<DWORD>(how.error));
-        return FALSE;
-    }
+    if (Failed(Call::Length)) return FALSE;
     LARGE_INTEGER nowhere{};
     LARGE_INTEGER position{};
     if (!SetFilePointerEx(handle, nowhere, &position, FILE_CURRENT)) return FALSE;
@@ -103,38 +104,22 @@ BOOL CallFileLength(HANDLE handle, LARGE_INTEGER* length) {
 }
 
 DWORD CallGetFileAttributes(const wchar_t* name) {
-    Disturbance how;
-    if (Disturbed(Call::Status, &how)) {
-        SetLastError(static_cast<DWORD>(how.error));
-        return INVALID_FILE_ATTRIBUTES;
-    }
+    if (Failed(Call::Status)) return INVALID_FILE_ATTRIBUTES;
     return GetFileAttributesW(name);
 }
 
 BOOL CallMoveFileEx(const wchar_t* from, const wchar_t* to) {
-    Disturbance how;
-    if (Disturbed(Call::Rename, &how)) {
-        SetLastError(static_cast<DWORD>(how.error));
-        return FALSE;
-    }
+    if (Failed(Call::Rename)) return FALSE;
     return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING);
 }
 
 BOOL CallDeleteFile(const wchar_t* name) {
-    Disturbance how;
-    if (Disturbed(Call::Remove, &how)) {
-        SetLastError(static_cast<DWORD>(how.error));
-        return FALSE;
-    }
+    if (Failed(Call::Remove)) return FALSE;
     return DeleteFileW(name);
 }
 
 BOOL CallFileInformation(const wchar_t* name, BY_HANDLE_FILE_INFORMATION* info) {
-    Disturbance how;
-    if (Disturbed(Call::Status, &how)) {
-        SetLastError(static_cast<DWORD>(how.error));
-        return FALSE;
-    }
+    if (Failed(Call::Status)) return FALSE;
     HANDLE handle = CreateFileW(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return FALSE;
