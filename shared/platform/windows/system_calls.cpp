@@ -128,4 +128,70 @@ BOOL CallFileInformation(const wchar_t* name, BY_HANDLE_FILE_INFORMATION* info) 
     return known;
 }
 
+BOOL CallGetConsoleMode(HANDLE handle, DWORD* mode) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return GetConsoleMode(handle, mode);
+}
+
+UINT CallGetConsoleOutputCP() {
+    if (Failed(Call::Terminal)) return 0;
+    return GetConsoleOutputCP();
+}
+
+BOOL CallSetConsoleOutputCP(UINT codePage) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return SetConsoleOutputCP(codePage);
+}
+
+BOOL CallGetConsoleScreenBufferInfo(HANDLE screen, CONSOLE_SCREEN_BUFFER_INFO* info) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return GetConsoleScreenBufferInfo(screen, info);
+}
+
+BOOL CallSetConsoleCursorPosition(HANDLE screen, COORD cell) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return SetConsoleCursorPosition(screen, cell);
+}
+
+BOOL CallWriteConsoleOutputCharacter(HANDLE screen, const char* bytes, DWORD count, COORD cell, DWORD* done) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return WriteConsoleOutputCharacterA(screen, bytes, count, cell, done);
+}
+
+BOOL CallWriteConsoleOutputAttribute(HANDLE screen, const WORD* colours, DWORD count, COORD cell, DWORD* done) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return WriteConsoleOutputAttribute(screen, colours, count, cell, done);
+}
+
+BOOL CallFillConsoleOutputCharacter(HANDLE screen, char byte, DWORD count, COORD cell, DWORD* done) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return FillConsoleOutputCharacterA(screen, byte, count, cell, done);
+}
+
+BOOL CallFillConsoleOutputAttribute(HANDLE screen, WORD colour, DWORD count, COORD cell, DWORD* done) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return FillConsoleOutputAttribute(screen, colour, count, cell, done);
+}
+
+BOOL CallScrollConsoleScreenBuffer(HANDLE screen, const SMALL_RECT* moved, const SMALL_RECT* clip, COORD destination,
+                                   const CHAR_INFO* fill) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return ScrollConsoleScreenBufferA(screen, moved, clip, destination, fill);
+}
+
+BOOL CallGetNumberOfConsoleInputEvents(HANDLE keyboard, DWORD* pending) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return GetNumberOfConsoleInputEvents(keyboard, pending);
+}
+
+BOOL CallReadConsoleInput(HANDLE keyboard, INPUT_RECORD* records, DWORD count, DWORD* got) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return ReadConsoleInputA(keyboard, records, count, got);
+}
+
+BOOL CallPeekConsoleInput(HANDLE keyboard, INPUT_RECORD* records, DWORD count, DWORD* seen) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return PeekConsoleInputA(keyboard, records, count, seen);
+}
+
 }  // namespace platform::windows

@@ -27,4 +27,20 @@ BOOL CallDeleteFile(const wchar_t* name);
 // any access and allowing every sharing.
 BOOL CallFileInformation(const wchar_t* name, BY_HANDLE_FILE_INFORMATION* info);
 
+// The console: its modes, code page, screen buffer and input events.
+BOOL CallGetConsoleMode(HANDLE handle, DWORD* mode);
+UINT CallGetConsoleOutputCP();
+BOOL CallSetConsoleOutputCP(UINT codePage);
+BOOL CallGetConsoleScreenBufferInfo(HANDLE screen, CONSOLE_SCREEN_BUFFER_INFO* info);
+BOOL CallSetConsoleCursorPosition(HANDLE screen, COORD cell);
+BOOL CallWriteConsoleOutputCharacter(HANDLE screen, const char* bytes, DWORD count, COORD cell, DWORD* done);
+BOOL CallWriteConsoleOutputAttribute(HANDLE screen, const WORD* colours, DWORD count, COORD cell, DWORD* done);
+BOOL CallFillConsoleOutputCharacter(HANDLE screen, char byte, DWORD count, COORD cell, DWORD* done);
+BOOL CallFillConsoleOutputAttribute(HANDLE screen, WORD colour, DWORD count, COORD cell, DWORD* done);
+BOOL CallScrollConsoleScreenBuffer(HANDLE screen, const SMALL_RECT* moved, const SMALL_RECT* clip, COORD destination,
+                                   const CHAR_INFO* fill);
+BOOL CallGetNumberOfConsoleInputEvents(HANDLE keyboard, DWORD* pending);
+BOOL CallReadConsoleInput(HANDLE keyboard, INPUT_RECORD* records, DWORD count, DWORD* got);
+BOOL CallPeekConsoleInput(HANDLE keyboard, INPUT_RECORD* records, DWORD count, DWORD* seen);
+
 }  // namespace platform::windows
