@@ -24,6 +24,21 @@ bool Failed(Call call) {
     return true;
 }
 
+// A close the seam may fail, counted as the given kind.
+BOOL Closed(Call call, HANDLE handle) {
+    Disturbance how;
+    if (Disturbed(call, &how)) {
+        ::CloseHandle(handle);  // the handle is gone either way, as after a real failed close
+        SetLastError(static_cast<DWORD>(how.error));
+        return FALSE;
+    }
+    return ::CloseHandle(handle);
+}
+
+// DefineDosDeviceA, found in kernel32.dll at its first use.
+using DefineDosDeviceFunction = BOOL(WINAPI*)(DWORD, LPCSTR, LPCSTR);
+DefineDosDeviceFunction defineDosDevice = nullptr;
+
 // The most bytes handed to the system in one request: a request's count is
 // 32-bit, and a block never comes near this.
 constexpr std::size_t kLargestRequest = 0x40000000;
@@ -84,15 +99,7 @@ BOOL CallWriteAll(HANDLE handle, const void* buffer, std::size_t count, std::siz
     return TRUE;
 }
 
-BOOL CallCloseHandle(HANDLE handle) {
-    Disturbance how;
-    if (Disturbed(Call::Close, &how)) {
-        ::CloseHandle(handle);  // the handle is gone either way, as after a real failed close
-        SetLastError(static_cast<DWORD>(how.error));
-        return FALSE;
-    }
-    return ::CloseHandle(handle);
-}
+BOOL CallCloseHandle(HANDLE handle) { return Closed(Call::Close, handle); }
 
 BOOL CallFileLength(HANDLE handle, LARGE_INTEGER* length) {
     if (Failed(Call::Length)) return FALSE;
@@ -192,6 +199,37 @@ BOOL CallReadConsoleInput(HANDLE keyboard, INPUT_RECORD* records, DWORD count, D
 BOOL CallPeekConsoleInput(HANDLE keyboard, INPUT_RECORD* records, DWORD count, DWORD* seen) {
     if (Failed(Call::Terminal)) return FALSE;
     return PeekConsoleInputA(keyboard, records, count, seen);
+}
+
+BOOL CallDefineDosDevice(DWORD flags, const char* name, const char* target) {
+    if (Failed(Call::Terminal)) return FALSE;
+    if (defineDosDevice == nullptr) {
+        HMODULE kernel = GetModuleHandleA("kernel32.dll");
+        if (kernel == nullptr) return FALSE;
+        // Through the plain function type, which matches every other.
+        auto found = reinterpret_cast<void (*)()>(GetProcAddress(kernel, "DefineDosDeviceA"));
+        defineDosDevice = reinterpret_cast<DefineDosDeviceFunction>(found);
+        if (defineDosDevice == nullptr) return FALSE;
+    }
+    return defineDosDevice(flags, name, target);
+}
+
+HANDLE CallOpenDevice(const char* path) {
+    if (Failed(Call::Terminal)) return INVALID_HANDLE_VALUE;
+    return CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+BOOL CallDeviceIoControl(HANDLE device, DWORD request, void* input, DWORD inputSize) {
+    if (Failed(Call::Terminal)) return FALSE;
+    DWORD returned = 0;
+    return DeviceIoControl(device, request, input, inputSize, nullptr, 0, &returned, nullptr);
+}
+
+BOOL CallCloseDevice(HANDLE device) { return Closed(Call::Terminal, device); }
+
+BOOL CallBeep(DWORD hz, DWORD ms) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return Beep(hz, ms);
 }
 
 }  // namespace platform::windows

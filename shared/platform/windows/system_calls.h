@@ -43,4 +43,13 @@ BOOL CallGetNumberOfConsoleInputEvents(HANDLE keyboard, DWORD* pending);
 BOOL CallReadConsoleInput(HANDLE keyboard, INPUT_RECORD* records, DWORD count, DWORD* got);
 BOOL CallPeekConsoleInput(HANDLE keyboard, INPUT_RECORD* records, DWORD count, DWORD* seen);
 
+// The beep device and the system beep, counted with the console. The device
+// is opened for writing, shared with everyone; DefineDosDeviceA is looked
+// up in kernel32.dll, and its absence is a failure.
+BOOL CallDefineDosDevice(DWORD flags, const char* name, const char* target);
+HANDLE CallOpenDevice(const char* path);
+BOOL CallDeviceIoControl(HANDLE device, DWORD request, void* input, DWORD inputSize);
+BOOL CallCloseDevice(HANDLE device);
+BOOL CallBeep(DWORD hz, DWORD ms);
+
 }  // namespace platform::windows
