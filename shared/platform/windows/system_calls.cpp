@@ -232,4 +232,9 @@ BOOL CallBeep(DWORD hz, DWORD ms) {
     return Beep(hz, ms);
 }
 
+DWORD CallGetModuleFileName(char* path, DWORD size) {
+    if (Failed(Call::Resolve)) return 0;
+    return GetModuleFileNameA(nullptr, path, size);
+}
+
 }  // namespace platform::windows

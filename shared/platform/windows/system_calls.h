@@ -1,7 +1,11 @@
-// Every file call of the Windows backend goes through these wrappers, which
-// consult the fault-injection seam before calling the system. A disturbed
-// call fails with the injected code as the thread's last error, as the
-// system's own failures do.
+// Left direct, as they cannot fail or do no I/O: GetStdHandle, GetCommandLineA, GetACP, MultiByteToWideChar, Sleep,
+// GetTickCount, GetCurrentProcessId, GetModuleHandleA, SetErrorMode, SetThreadStackGuarantee,
+// SetUnhandledExceptionFilter, ExitProcess.
+//
+// Every file, console and process call of the Windows backend goes through
+// these wrappers, which consult the fault-injection seam before calling the
+// system. A disturbed call fails with the injected code as the thread's last
+// error, as the system's own failures do.
 #pragma once
 
 #include <windows.h>
@@ -51,5 +55,8 @@ HANDLE CallOpenDevice(const char* path);
 BOOL CallDeviceIoControl(HANDLE device, DWORD request, void* input, DWORD inputSize);
 BOOL CallCloseDevice(HANDLE device);
 BOOL CallBeep(DWORD hz, DWORD ms);
+
+// The program file's path, counted as a resolved name; 0 on failure.
+DWORD CallGetModuleFileName(char* path, DWORD size);
 
 }  // namespace platform::windows
