@@ -21,9 +21,9 @@ enum class Call {
     Mode,      // fchmod
     Rename,    // rename, MoveFileExW
     Remove,    // unlink, DeleteFileW
-    Resolve,   // realpath
+    Resolve,   // realpath, and the program's own path (readlink, GetModuleFileNameA)
     Lock,      // fcntl locks
-    Terminal,  // the terminal's or console's modes and size
+    Terminal,  // the terminal or console itself: modes, size, cells, keys, tone
     Count
 };
 

@@ -43,6 +43,7 @@ struct Outcome {
 
 Outcome RunPlanned(const sweep::Path& path, const fs::path& folder, const fs::path& log, Call kind, unsigned nth,
                    int error, std::size_t takeAtMost) {
+    sweep::SettleSystem();
     for (const auto& entry : fs::directory_iterator(folder)) fs::remove_all(entry.path());
     path.prepare(folder);
     std::ostringstream plan;

@@ -34,5 +34,8 @@ void Run(const Path& path);
 // a number no tool gives for any other reason.
 int WriteProtectedError();
 void SetEnvironment(const char* name, const char* value);
+// Takes away what a run may leave in the system outside its folder, so that
+// every run starts alike.
+void SettleSystem();
 
 }  // namespace sweep

@@ -15,4 +15,6 @@ void SetEnvironment(const char* name, const char* value) {
     }
 }
 
+void SettleSystem() {}  // nothing of a run outlives it but its files
+
 }  // namespace sweep

@@ -44,7 +44,7 @@ FileHandle StandardHandle(StandardStream which) {
 
 bool IsTerminal(StandardStream which) {
     DWORD mode = 0;
-    return GetConsoleMode(AsHandle(StandardHandle(which)), &mode) != 0;
+    return windows::CallGetConsoleMode(AsHandle(StandardHandle(which)), &mode) != 0;
 }
 
 std::uint16_t Open(const char* name, OpenKind kind, FileHandle* handle) {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "../platform.h"
+#include "system_calls.h"
 
 namespace platform {
 namespace {
@@ -71,7 +72,7 @@ void StartProcess(int, char**) {
 bool Argument(int n, const char** bytes, std::size_t* length) {
     if (n != 0) return false;  // the others come from CommandLine
     if (programPathLength == 0) {
-        DWORD got = GetModuleFileNameA(nullptr, programPath, kProgramPathBytes);
+        DWORD got = windows::CallGetModuleFileName(programPath, kProgramPathBytes);
         programPathLength = got < kProgramPathBytes ? got : kProgramPathBytes;
     }
     *bytes = programPath;

@@ -15,6 +15,30 @@ struct Disturbance {
 
 bool Disturbed(Call call, Disturbance* how) { return fault::Disturb(call, &how->error, &how->takeAtMost); }
 
+// Whether the seam fails this call; if so, the injected code is the thread's
+// last error, as after the system's own failure.
+bool Failed(Call call) {
+    Disturbance how;
+    if (!Disturbed(call, &how)) return false;
+    SetLastError(static_cast<DWORD>(how.error));
+    return true;
+}
+
+// A close the seam may fail, counted as the given kind.
+BOOL Closed(Call call, HANDLE handle) {
+    Disturbance how;
+    if (Disturbed(call, &how)) {
+        ::CloseHandle(handle);  // the handle is gone either way, as after a real failed close
+        SetLastError(static_cast<DWORD>(how.error));
+        return FALSE;
+    }
+    return ::CloseHandle(handle);
+}
+
+// DefineDosDeviceA, found in kernel32.dll at its first use.
+using DefineDosDeviceFunction = BOOL(WINAPI*)(DWORD, LPCSTR, LPCSTR);
+DefineDosDeviceFunction defineDosDevice = nullptr;
+
 // The most bytes handed to the system in one request: a request's count is
 // 32-bit, and a block never comes near this.
 constexpr std::size_t kLargestRequest = 0x40000000;
@@ -28,11 +52,7 @@ DWORD Limited(DWORD count, std::size_t takeAtMost) {
 }  // namespace
 
 HANDLE CallCreateFile(const wchar_t* name, DWORD creation) {
-    Disturbance how;
-    if (Disturbed(Call::Open, &how)) {
-        SetLastError(static_cast<DWORD>(how.error));
-        return INVALID_HANDLE_VALUE;
-    }
+    if (Failed(Call::Open)) return INVALID_HANDLE_VALUE;
     // Read and write access; others may read the file meanwhile, not write it.
     return CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, creation, FILE_ATTRIBUTE_NORMAL,
                        nullptr);
@@ -79,22 +99,10 @@ BOOL CallWriteAll(HANDLE handle, const void* buffer, std::size_t count, std::siz
     return TRUE;
 }
 
-BOOL CallCloseHandle(HANDLE handle) {
-    Disturbance how;
-    if (Disturbed(Call::Close, &how)) {
-        ::CloseHandle(handle);  // the handle is gone either way, as after a real failed close
-        SetLastError(static_cast<DWORD>(how.error));
-        return FALSE;
-    }
-    return ::CloseHandle(handle);
-}
+BOOL CallCloseHandle(HANDLE handle) { return Closed(Call::Close, handle); }
 
 BOOL CallFileLength(HANDLE handle, LARGE_INTEGER* length) {
-    Disturbance how;
-    if (Disturbed(Call::Length, &how)) {
-        SetLastError(static_cast<DWORD>(how.error));
-        return FALSE;
-    }
+    if (Failed(Call::Length)) return FALSE;
     LARGE_INTEGER nowhere{};
     LARGE_INTEGER position{};
     if (!SetFilePointerEx(handle, nowhere, &position, FILE_CURRENT)) return FALSE;
@@ -103,44 +111,130 @@ BOOL CallFileLength(HANDLE handle, LARGE_INTEGER* length) {
 }
 
 DWORD CallGetFileAttributes(const wchar_t* name) {
-    Disturbance how;
-    if (Disturbed(Call::Status, &how)) {
-        SetLastError(static_cast<DWORD>(how.error));
-        return INVALID_FILE_ATTRIBUTES;
-    }
+    if (Failed(Call::Status)) return INVALID_FILE_ATTRIBUTES;
     return GetFileAttributesW(name);
 }
 
 BOOL CallMoveFileEx(const wchar_t* from, const wchar_t* to) {
-    Disturbance how;
-    if (Disturbed(Call::Rename, &how)) {
-        SetLastError(static_cast<DWORD>(how.error));
-        return FALSE;
-    }
+    if (Failed(Call::Rename)) return FALSE;
     return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING);
 }
 
 BOOL CallDeleteFile(const wchar_t* name) {
-    Disturbance how;
-    if (Disturbed(Call::Remove, &how)) {
-        SetLastError(static_cast<DWORD>(how.error));
-        return FALSE;
-    }
+    if (Failed(Call::Remove)) return FALSE;
     return DeleteFileW(name);
 }
 
 BOOL CallFileInformation(const wchar_t* name, BY_HANDLE_FILE_INFORMATION* info) {
-    Disturbance how;
-    if (Disturbed(Call::Status, &how)) {
-        SetLastError(static_cast<DWORD>(how.error));
-        return FALSE;
-    }
+    if (Failed(Call::Status)) return FALSE;
     HANDLE handle = CreateFileW(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return FALSE;
     BOOL known = GetFileInformationByHandle(handle, info);
     ::CloseHandle(handle);
     return known;
+}
+
+BOOL CallGetConsoleMode(HANDLE handle, DWORD* mode) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return GetConsoleMode(handle, mode);
+}
+
+UINT CallGetConsoleOutputCP() {
+    if (Failed(Call::Terminal)) return 0;
+    return GetConsoleOutputCP();
+}
+
+BOOL CallSetConsoleOutputCP(UINT codePage) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return SetConsoleOutputCP(codePage);
+}
+
+BOOL CallGetConsoleScreenBufferInfo(HANDLE screen, CONSOLE_SCREEN_BUFFER_INFO* info) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return GetConsoleScreenBufferInfo(screen, info);
+}
+
+BOOL CallSetConsoleCursorPosition(HANDLE screen, COORD cell) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return SetConsoleCursorPosition(screen, cell);
+}
+
+BOOL CallWriteConsoleOutputCharacter(HANDLE screen, const char* bytes, DWORD count, COORD cell, DWORD* done) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return WriteConsoleOutputCharacterA(screen, bytes, count, cell, done);
+}
+
+BOOL CallWriteConsoleOutputAttribute(HANDLE screen, const WORD* colours, DWORD count, COORD cell, DWORD* done) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return WriteConsoleOutputAttribute(screen, colours, count, cell, done);
+}
+
+BOOL CallFillConsoleOutputCharacter(HANDLE screen, char byte, DWORD count, COORD cell, DWORD* done) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return FillConsoleOutputCharacterA(screen, byte, count, cell, done);
+}
+
+BOOL CallFillConsoleOutputAttribute(HANDLE screen, WORD colour, DWORD count, COORD cell, DWORD* done) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return FillConsoleOutputAttribute(screen, colour, count, cell, done);
+}
+
+BOOL CallScrollConsoleScreenBuffer(HANDLE screen, const SMALL_RECT* moved, const SMALL_RECT* clip, COORD destination,
+                                   const CHAR_INFO* fill) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return ScrollConsoleScreenBufferA(screen, moved, clip, destination, fill);
+}
+
+BOOL CallGetNumberOfConsoleInputEvents(HANDLE keyboard, DWORD* pending) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return GetNumberOfConsoleInputEvents(keyboard, pending);
+}
+
+BOOL CallReadConsoleInput(HANDLE keyboard, INPUT_RECORD* records, DWORD count, DWORD* got) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return ReadConsoleInputA(keyboard, records, count, got);
+}
+
+BOOL CallPeekConsoleInput(HANDLE keyboard, INPUT_RECORD* records, DWORD count, DWORD* seen) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return PeekConsoleInputA(keyboard, records, count, seen);
+}
+
+BOOL CallDefineDosDevice(DWORD flags, const char* name, const char* target) {
+    if (Failed(Call::Terminal)) return FALSE;
+    if (defineDosDevice == nullptr) {
+        HMODULE kernel = GetModuleHandleA("kernel32.dll");
+        if (kernel == nullptr) return FALSE;
+        // Through the plain function type, which matches every other.
+        auto found = reinterpret_cast<void (*)()>(GetProcAddress(kernel, "DefineDosDeviceA"));
+        defineDosDevice = reinterpret_cast<DefineDosDeviceFunction>(found);
+        if (defineDosDevice == nullptr) return FALSE;
+    }
+    return defineDosDevice(flags, name, target);
+}
+
+HANDLE CallOpenDevice(const char* path) {
+    if (Failed(Call::Terminal)) return INVALID_HANDLE_VALUE;
+    return CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+BOOL CallDeviceIoControl(HANDLE device, DWORD request, void* input, DWORD inputSize) {
+    if (Failed(Call::Terminal)) return FALSE;
+    DWORD returned = 0;
+    return DeviceIoControl(device, request, input, inputSize, nullptr, 0, &returned, nullptr);
+}
+
+BOOL CallCloseDevice(HANDLE device) { return Closed(Call::Terminal, device); }
+
+BOOL CallBeep(DWORD hz, DWORD ms) {
+    if (Failed(Call::Terminal)) return FALSE;
+    return Beep(hz, ms);
+}
+
+DWORD CallGetModuleFileName(char* path, DWORD size) {
+    if (Failed(Call::Resolve)) return 0;
+    return GetModuleFileNameA(nullptr, path, size);
 }
 
 }  // namespace platform::windows

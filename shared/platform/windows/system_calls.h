@@ -1,7 +1,11 @@
-// Every file call of the Windows backend goes through these wrappers, which
-// consult the fault-injection seam before calling the system. A disturbed
-// call fails with the injected code as the thread's last error, as the
-// system's own failures do.
+// Left direct, as they cannot fail or do no I/O: GetStdHandle, GetCommandLineA, GetACP, MultiByteToWideChar, Sleep,
+// GetTickCount, GetCurrentProcessId, GetModuleHandleA, SetErrorMode, SetThreadStackGuarantee,
+// SetUnhandledExceptionFilter, ExitProcess.
+//
+// Every file, console and process call of the Windows backend goes through
+// these wrappers, which consult the fault-injection seam before calling the
+// system. A disturbed call fails with the injected code as the thread's last
+// error, as the system's own failures do.
 #pragma once
 
 #include <windows.h>
@@ -26,5 +30,33 @@ BOOL CallDeleteFile(const wchar_t* name);
 // The volume and index of the file a name reaches, read without asking for
 // any access and allowing every sharing.
 BOOL CallFileInformation(const wchar_t* name, BY_HANDLE_FILE_INFORMATION* info);
+
+// The console: its modes, code page, screen buffer and input events.
+BOOL CallGetConsoleMode(HANDLE handle, DWORD* mode);
+UINT CallGetConsoleOutputCP();
+BOOL CallSetConsoleOutputCP(UINT codePage);
+BOOL CallGetConsoleScreenBufferInfo(HANDLE screen, CONSOLE_SCREEN_BUFFER_INFO* info);
+BOOL CallSetConsoleCursorPosition(HANDLE screen, COORD cell);
+BOOL CallWriteConsoleOutputCharacter(HANDLE screen, const char* bytes, DWORD count, COORD cell, DWORD* done);
+BOOL CallWriteConsoleOutputAttribute(HANDLE screen, const WORD* colours, DWORD count, COORD cell, DWORD* done);
+BOOL CallFillConsoleOutputCharacter(HANDLE screen, char byte, DWORD count, COORD cell, DWORD* done);
+BOOL CallFillConsoleOutputAttribute(HANDLE screen, WORD colour, DWORD count, COORD cell, DWORD* done);
+BOOL CallScrollConsoleScreenBuffer(HANDLE screen, const SMALL_RECT* moved, const SMALL_RECT* clip, COORD destination,
+                                   const CHAR_INFO* fill);
+BOOL CallGetNumberOfConsoleInputEvents(HANDLE keyboard, DWORD* pending);
+BOOL CallReadConsoleInput(HANDLE keyboard, INPUT_RECORD* records, DWORD count, DWORD* got);
+BOOL CallPeekConsoleInput(HANDLE keyboard, INPUT_RECORD* records, DWORD count, DWORD* seen);
+
+// The beep device and the system beep, counted with the console. The device
+// is opened for writing, shared with everyone; DefineDosDeviceA is looked
+// up in kernel32.dll, and its absence is a failure.
+BOOL CallDefineDosDevice(DWORD flags, const char* name, const char* target);
+HANDLE CallOpenDevice(const char* path);
+BOOL CallDeviceIoControl(HANDLE device, DWORD request, void* input, DWORD inputSize);
+BOOL CallCloseDevice(HANDLE device);
+BOOL CallBeep(DWORD hz, DWORD ms);
+
+// The program file's path, counted as a resolved name; 0 on failure.
+DWORD CallGetModuleFileName(char* path, DWORD size);
 
 }  // namespace platform::windows

@@ -1,16 +1,14 @@
-// The tone through the system's beep device: its name defined with
-// DefineDosDeviceA (looked up in kernel32.dll), the device opened once and
-// sent set requests that sound until the next one. Where the device cannot
-// be reached, each tone is the system beep, timed.
+// The tone through the system's beep device: its name defined, the device
+// opened once and sent set requests that sound until the next one. Where the
+// device cannot be reached, each tone is the system beep, timed.
 #include <windows.h>
 
 #include "../../console_device.h"
+#include "../system_calls.h"
 #include "console.h"
 
 namespace platform {
 namespace {
-
-using DefineDosDeviceFunction = BOOL(WINAPI*)(DWORD, LPCSTR, LPCSTR);
 
 constexpr char kDeviceName[] = "DosBeep";
 constexpr char kDeviceTarget[] = "\\Device\\Beep";
@@ -31,23 +29,16 @@ enum class Beeper { NotOpened, Open, Unavailable };
 
 Beeper beeper = Beeper::NotOpened;
 HANDLE device = INVALID_HANDLE_VALUE;
-DefineDosDeviceFunction defineDosDevice = nullptr;
 
 void RemoveName() {
-    defineDosDevice(DDD_RAW_TARGET_PATH | DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, kDeviceName,
-                    kDeviceTarget);
+    windows::CallDefineDosDevice(DDD_RAW_TARGET_PATH | DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE,
+                                 kDeviceName, kDeviceTarget);
 }
 
 void OpenBeeper() {
     beeper = Beeper::Unavailable;
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    if (kernel == nullptr) return;
-    // Through the plain function type, which matches every other.
-    auto found = reinterpret_cast<void (*)()>(GetProcAddress(kernel, "DefineDosDeviceA"));
-    defineDosDevice = reinterpret_cast<DefineDosDeviceFunction>(found);
-    if (defineDosDevice == nullptr || !defineDosDevice(DDD_RAW_TARGET_PATH, kDeviceName, kDeviceTarget)) return;
-    device = CreateFileA(kDevicePath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
+    if (!windows::CallDefineDosDevice(DDD_RAW_TARGET_PATH, kDeviceName, kDeviceTarget)) return;
+    device = windows::CallOpenDevice(kDevicePath);
     if (device == INVALID_HANDLE_VALUE) {
         RemoveName();  // a name that leads nowhere is not left behind
         return;
@@ -57,8 +48,7 @@ void OpenBeeper() {
 
 void Send(ULONG hz, ULONG duration) {
     BeepSetting setting{hz, duration};
-    DWORD returned = 0;
-    DeviceIoControl(device, kBeepSetRequest, &setting, sizeof setting, nullptr, 0, &returned, nullptr);
+    windows::CallDeviceIoControl(device, kBeepSetRequest, &setting, sizeof setting);
 }
 
 }  // namespace
@@ -68,7 +58,7 @@ namespace windows {
 void ReleaseBeeper() {
     if (beeper != Beeper::Open) return;
     Send(0, 0);
-    CloseHandle(device);
+    CallCloseDevice(device);
     device = INVALID_HANDLE_VALUE;
     RemoveName();
     beeper = Beeper::NotOpened;
@@ -83,7 +73,7 @@ void StartTone(std::uint16_t hz) {
     if (beeper == Beeper::Open) {
         Send(hz, kUntilNextRequest);
     } else {
-        Beep(hz, kFallbackBeepMs);
+        windows::CallBeep(hz, kFallbackBeepMs);
     }
 }
 

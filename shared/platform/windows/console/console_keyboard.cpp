@@ -7,6 +7,7 @@
 #include "../../console_device.h"
 #include "../../typed_keys.h"
 #include "../../platform.h"
+#include "../system_calls.h"
 #include "console.h"
 #include "key_codes.h"
 
@@ -65,14 +66,15 @@ namespace console {
 void StartDevice() {
     keyboard = GetStdHandle(STD_INPUT_HANDLE);
     DWORD mode = 0;
-    keyboardIsConsole = keyboard != INVALID_HANDLE_VALUE && keyboard != nullptr && GetConsoleMode(keyboard, &mode);
+    keyboardIsConsole =
+        keyboard != INVALID_HANDLE_VALUE && keyboard != nullptr && windows::CallGetConsoleMode(keyboard, &mode);
     console::ResetTypedKeys();
     if (keyboardIsConsole) {
         // Some consoles (Wine's on a terminal) begin to take keys only once
         // input has been asked for; a peek, which takes nothing, starts them.
         INPUT_RECORD record;
         DWORD seen = 0;
-        PeekConsoleInputA(keyboard, &record, 1, &seen);
+        windows::CallPeekConsoleInput(keyboard, &record, 1, &seen);
     }
 }
 
@@ -88,7 +90,7 @@ ReadResult ReadEvent(KeyEvent* event, bool wait) {
     if (!keyboardIsConsole) return console::ReadTypedKey(event, wait);
     for (;;) {
         DWORD pending = 0;
-        if (!GetNumberOfConsoleInputEvents(keyboard, &pending)) return ReadResult::Ended;
+        if (!windows::CallGetNumberOfConsoleInputEvents(keyboard, &pending)) return ReadResult::Ended;
         if (pending == 0) {
             if (!wait) return ReadResult::NothingWaiting;
             Sleep(1);
@@ -96,7 +98,7 @@ ReadResult ReadEvent(KeyEvent* event, bool wait) {
         }
         INPUT_RECORD record;
         DWORD got = 0;
-        if (!ReadConsoleInputA(keyboard, &record, 1, &got)) return ReadResult::Ended;
+        if (!windows::CallReadConsoleInput(keyboard, &record, 1, &got)) return ReadResult::Ended;
         if (got == 0) continue;
         *event = EventOf(record);
         return ReadResult::Event;

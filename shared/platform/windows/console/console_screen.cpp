@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "../../console_device.h"
+#include "../system_calls.h"
 #include "console.h"
 
 namespace platform {
@@ -26,9 +27,9 @@ UINT foundCodePage = 0;
 // console shows them so only while that is its output code page.
 void SwitchCodePage() {
     if (codePageSwitched) return;
-    foundCodePage = GetConsoleOutputCP();
+    foundCodePage = windows::CallGetConsoleOutputCP();
     UINT ansi = GetACP();
-    if (foundCodePage != 0 && foundCodePage != ansi && SetConsoleOutputCP(ansi)) codePageSwitched = true;
+    if (foundCodePage != 0 && foundCodePage != ansi && windows::CallSetConsoleOutputCP(ansi)) codePageSwitched = true;
 }
 
 COORD Cell(int column, int row) {
@@ -44,7 +45,7 @@ namespace windows {
 
 void RestoreCodePage() {
     if (!codePageSwitched) return;
-    SetConsoleOutputCP(foundCodePage);
+    windows::CallSetConsoleOutputCP(foundCodePage);
     codePageSwitched = false;
 }
 
@@ -55,7 +56,8 @@ namespace console {
 bool OpenScreen(ScreenShape* shape) {
     screen = GetStdHandle(STD_OUTPUT_HANDLE);
     CONSOLE_SCREEN_BUFFER_INFO info;
-    if (screen == INVALID_HANDLE_VALUE || screen == nullptr || !GetConsoleScreenBufferInfo(screen, &info)) {
+    if (screen == INVALID_HANDLE_VALUE || screen == nullptr ||
+        !windows::CallGetConsoleScreenBufferInfo(screen, &info)) {
         return false;  // a file or a pipe: nothing is drawn
     }
     window = info.srWindow;
@@ -75,8 +77,8 @@ void PutCells(int column, int row, const char* bytes, std::size_t count) {
     while (count > 0) {
         DWORD piece = count < kColourCells ? static_cast<DWORD>(count) : kColourCells;
         DWORD done = 0;
-        WriteConsoleOutputCharacterA(screen, bytes, piece, Cell(column, row), &done);
-        WriteConsoleOutputAttribute(screen, colourRow, piece, Cell(column, row), &done);
+        windows::CallWriteConsoleOutputCharacter(screen, bytes, piece, Cell(column, row), &done);
+        windows::CallWriteConsoleOutputAttribute(screen, colourRow, piece, Cell(column, row), &done);
         bytes += piece;
         count -= piece;
         column += static_cast<int>(piece);
@@ -89,27 +91,27 @@ void ScrollUp() {
     blank.Attributes = textColour;
     if (Rows() == 1) {
         DWORD done = 0;
-        FillConsoleOutputCharacterA(screen, ' ', static_cast<DWORD>(Columns()), Cell(0, 0), &done);
-        FillConsoleOutputAttribute(screen, textColour, static_cast<DWORD>(Columns()), Cell(0, 0), &done);
+        windows::CallFillConsoleOutputCharacter(screen, ' ', static_cast<DWORD>(Columns()), Cell(0, 0), &done);
+        windows::CallFillConsoleOutputAttribute(screen, textColour, static_cast<DWORD>(Columns()), Cell(0, 0), &done);
         return;
     }
     // Everything below the top row moves up onto it; the bottom row comes in blank.
     SMALL_RECT below = window;
     below.Top = static_cast<SHORT>(window.Top + 1);
-    ScrollConsoleScreenBufferA(screen, &below, &window, Cell(0, 0), &blank);
+    windows::CallScrollConsoleScreenBuffer(screen, &below, &window, Cell(0, 0), &blank);
 }
 
 void ClearScreen() {
     for (int row = 0; row < Rows(); ++row) {
         DWORD done = 0;
-        FillConsoleOutputCharacterA(screen, ' ', static_cast<DWORD>(Columns()), Cell(0, row), &done);
-        FillConsoleOutputAttribute(screen, textColour, static_cast<DWORD>(Columns()), Cell(0, row), &done);
+        windows::CallFillConsoleOutputCharacter(screen, ' ', static_cast<DWORD>(Columns()), Cell(0, row), &done);
+        windows::CallFillConsoleOutputAttribute(screen, textColour, static_cast<DWORD>(Columns()), Cell(0, row), &done);
     }
-    SetConsoleCursorPosition(screen, Cell(0, 0));
+    windows::CallSetConsoleCursorPosition(screen, Cell(0, 0));
 }
 
 void ShowCursor(int column, int row) {
-    SetConsoleCursorPosition(screen, Cell(column, row));
+    windows::CallSetConsoleCursorPosition(screen, Cell(column, row));
     windows::RestoreCodePage();
 }
 
