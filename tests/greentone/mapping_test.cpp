@@ -106,9 +106,9 @@ TEST(MapPixels, WritesTheWholePixelAreaAndNothingElse) {
     }
 }
 
-// Every colour against the mappings as they are described in words; the top
+// Every colour against the mappings worked out here on their own; the top
 // indexes are 254 and 249.
-TEST(MapPixels, AgreesWithTheDescriptionForEveryColour) {
+TEST(MapPixels, AgreesWithAnIndependentCalculationForEveryColour) {
     int highestHighContrast = 0, highestPlain = 0;
     for (int blue = 0; blue < 256; ++blue) {
         for (int green = 0; green < 256; ++green) {

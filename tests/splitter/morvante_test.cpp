@@ -94,7 +94,7 @@ TEST_F(Splitter, ASizeBelowOneEndsAfterTheHelpText) {
     EXPECT_FALSE(fs::exists(folder / "part1.zip"));
 }
 
-TEST_F(Splitter, TheWorkedExampleCutsThreeParts) {
+TEST_F(Splitter, ThreeMillionBytesMakeThreeParts) {
     std::string bytes = PatternBytes(3000000);
     WriteWholeFile(folder / "big.dat", bytes);
     ProcessResult result = Run({"big.dat", "part", "1"}, "y\r\n");

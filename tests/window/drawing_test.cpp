@@ -6,7 +6,7 @@ namespace {
 
 using DrawingTest = WindowTest;
 
-TEST_F(DrawingTest, ControlBytesMoveTheCursorAsTheRulesSay) {
+TEST_F(DrawingTest, ControlBytesMoveTheCursor) {
     Show("abc\b\bX\r\n");  // BS twice, then X overwrites b
     Show("\bstart\r\n");   // BS in the first column stays there
     Show("one\ntwo\r\n");  // LF alone keeps the column

@@ -95,7 +95,7 @@ TEST_F(LineEditorTest, HomeEchoesOneBackspacePerPosition) {
     ExpectCursor(2, 0);
 }
 
-TEST_F(LineEditorTest, OtherKeysAreIgnoredOrTakenAsTheRulesSay) {
+TEST_F(LineEditorTest, OtherKeysAreIgnoredOrTakenAsCharacters) {
     memory_console::Type("a\x1a");  // Ctrl+Z is ignored
     memory_console::PressSpecial(scan::kF1);
     memory_console::PressSpecial(scan::kDelete);
