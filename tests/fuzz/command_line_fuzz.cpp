@@ -3,7 +3,7 @@
 // Two ways round, on every input:
 // - the input as a command line: every argument is found, none holds a double
 //   quote, and the arguments joined back by Quote split into the same ones;
-// - the input as arguments, the parts between its double quotes (a double
+// - the input as arguments, the pieces between its double quotes (a double
 //   quote is the one byte no argument can hold: "" vanishes and " switches
 //   quoting): joined by Quote, they split into the same arguments, each cut
 //   to 255 bytes and marked cut exactly when it was longer.
@@ -65,11 +65,11 @@ void LineSplitsAndJoinsBack(std::string_view line) {
     }
 }
 
-void ArgumentsJoinAndSplitBack(std::string_view parts) {
+void ArgumentsJoinAndSplitBack(std::string_view pieces) {
     std::vector<std::string_view> arguments;
     for (std::size_t start = 0;;) {
-        std::size_t quote = parts.find('"', start);
-        arguments.push_back(parts.substr(start, quote == std::string_view::npos ? quote : quote - start));
+        std::size_t quote = pieces.find('"', start);
+        arguments.push_back(pieces.substr(start, quote == std::string_view::npos ? quote : quote - start));
         if (quote == std::string_view::npos) break;
         start = quote + 1;
     }

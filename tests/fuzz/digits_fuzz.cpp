@@ -8,8 +8,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto base = static_cast<std::int32_t>(input.Number(4));
     ShortText text = CopyText(input.Rest());
 
-    // Horner's rule from the first character on: a different order of work
-    // from the last-first sum it checks.
+    // Read first to last, the value so far times the base plus the next
+    // digit: a different order of work from the last-first sum it checks.
     std::uint64_t value = 0;
     for (char c : text.View()) {
         auto digit = static_cast<std::int64_t>(static_cast<unsigned char>(c)) - 48;
