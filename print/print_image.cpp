@@ -31,19 +31,24 @@ std::uint8_t transferBlock[kPrintBlockBytes];
 
 void ClearImageCounts() { imageCounts = ImageCounts{}; }
 
-void LoadImage(BlockFile& input) {
+bool LoadImageWithinGuard(BlockFile& input) {
     imageCounts.blockOffset = 0;
     imageCounts.loadedLength = 0;
     do {
         ReadBlock(input, transferBlock, kPrintBlockBytes, imageCounts.readCount);
         CheckIo();
-        if (imageCounts.blockOffset > kSizeGuardOffset) StopForSize();
+        if (imageCounts.blockOffset > kSizeGuardOffset) return false;
         // The whole block, whatever the read gave: the buffer's contents past
         // the loaded length are never written, so this costs nothing.
         std::memcpy(imageBuffer + imageCounts.blockOffset, transferBlock, kPrintBlockBytes);
         imageCounts.blockOffset += kPrintBlockBytes;
         imageCounts.loadedLength += imageCounts.readCount;
     } while (imageCounts.readCount != 0);
+    return true;
+}
+
+void LoadImage(BlockFile& input) {
+    if (!LoadImageWithinGuard(input)) StopForSize();
 }
 
 void ConvertPalette(PaletteRule rule) {

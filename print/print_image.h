@@ -52,6 +52,8 @@ void ClearImageCounts();
 // length. Ends the tool with the size guard's lines (exit code 0) when the
 // file is larger than the buffer admits.
 void LoadImage(BlockFile& input);
+// The same loading without the end: false where the size guard stops it.
+bool LoadImageWithinGuard(BlockFile& input);
 
 // Rewrites buffer offsets 54 to 1077 by the rule, over all 256 entries,
 // whatever the loaded length.

@@ -16,6 +16,7 @@ char cells[kMostRows][kMostColumns];
 int shownColumn = 0;
 int shownRow = 0;
 int scrolls = 0;
+int strayRuns = 0;
 
 device::KeyEvent script[kMostEvents];
 int scriptLength = 0;
@@ -37,6 +38,7 @@ void Reset(const Setup& newSetup) {
     shownColumn = setup.cursorColumn;
     shownRow = setup.cursorRow;
     scrolls = 0;
+    strayRuns = 0;
     scriptLength = scriptNext = 0;
     toneHz = 0;
     starts = ends = 0;
@@ -46,6 +48,7 @@ std::string_view Row(int row) { return {cells[row], static_cast<std::size_t>(set
 int CursorColumn() { return shownColumn; }
 int CursorRow() { return shownRow; }
 int ScrollCount() { return scrolls; }
+int StrayRunCount() { return strayRuns; }
 
 void Queue(const device::KeyEvent& event) {
     if (scriptLength < kMostEvents) script[scriptLength++] = event;
@@ -121,6 +124,7 @@ void PutCells(int column, int row, const char* bytes, std::size_t count) {
     // A run that leaves its row is a fault of the drawing; the test sees it.
     if (row < 0 || row >= setup.rows || column < 0 || column + static_cast<int>(count) > setup.columns) {
         std::memset(cells[0], '!', static_cast<std::size_t>(setup.columns));
+        ++strayRuns;
         return;
     }
     std::memcpy(&cells[row][column], bytes, count);

@@ -31,6 +31,9 @@ std::string_view Row(int row);
 int CursorColumn();  // where the last drawing left the shown cursor
 int CursorRow();
 int ScrollCount();
+// Runs of cells drawn outside the grid: a fault of the drawing, which also
+// fills row 0 with '!' where a test looks.
+int StrayRunCount();
 
 // Key events, played back in order. When the script is used up the keyboard
 // has ended: a wait for a key then gives up.
