@@ -26,9 +26,12 @@ std::unique_ptr<std::uint8_t[]> ExactCopy(const std::uint8_t* bytes, std::size_t
     return copy;
 }
 
+// Whether a cursor-position answer is awaited, for the decoding under way.
+bool reportAwaited = false;
+
 terminal::Decoded Decode(const std::uint8_t* bytes, std::size_t count, bool moreMayFollow) {
     std::unique_ptr<std::uint8_t[]> copy = ExactCopy(bytes, count);
-    return terminal::DecodeKey(copy.get(), count, moreMayFollow);
+    return terminal::DecodeKey(copy.get(), count, moreMayFollow, reportAwaited);
 }
 
 bool SameAnswer(const terminal::Decoded& a, const terminal::Decoded& b) {
@@ -79,8 +82,11 @@ void FindReport(const std::uint8_t* data, std::size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    DecodeAll(data, size, true);
-    DecodeAll(data, size, false);
+    for (bool awaited : {false, true}) {
+        reportAwaited = awaited;
+        DecodeAll(data, size, true);
+        DecodeAll(data, size, false);
+    }
     FindReport(data, size);
     return 0;
 }
