@@ -80,7 +80,7 @@ protected:
     ScratchFolder folder;
 };
 
-TEST_F(TerminalTest, TextLandsWhereTheDrawingRulesSay) {
+TEST_F(TerminalTest, TextLandsWhereItIsDrawnOnARealTerminal) {
     TerminalSession terminal(Wrapped("draw"), folder.Path());
     ASSERT_TRUE(terminal.Started());
     ASSERT_TRUE(terminal.WaitForText("done")) << terminal.ScreenText();
