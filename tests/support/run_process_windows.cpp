@@ -83,6 +83,10 @@ std::filesystem::path ToolPath(const std::string& tool) {
     return std::filesystem::path(SUITE_TOOL_DIR) / name;
 }
 
+// How often a refused process start is tried, and the pause between tries.
+constexpr int kStartAttempts = 3;
+constexpr DWORD kStartRetryMs = 200;
+
 ProcessResult RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                          const ProcessOptions& options) {
     if (options.fileSizeLimit >= 0) throw std::invalid_argument("Windows has no limit on file sizes");
@@ -113,8 +117,15 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
     PROCESS_INFORMATION process{};
     std::string folder = options.folder.string();
     // No console of its own: the tools' standard handles are these pipes.
-    BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr,
-                                  folder.empty() ? nullptr : folder.c_str(), &startup, &process);
+    // Wine now and then refuses to start a process on a loaded machine
+    // (internal error 1359) and starts it on the next try: a test fails only
+    // when the start fails again and again.
+    BOOL started = FALSE;
+    for (int attempt = 0; attempt < kStartAttempts && !started; ++attempt) {
+        if (attempt > 0) Sleep(kStartRetryMs);
+        started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr,
+                                 folder.empty() ? nullptr : folder.c_str(), &startup, &process);
+    }
     CloseHandle(childInput);
     CloseHandle(childOutput);
     CloseHandle(errors.write);
