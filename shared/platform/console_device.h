@@ -37,6 +37,13 @@ struct ScreenShape {
 // when standard output is no screen (a file, a pipe): nothing is drawn then.
 bool OpenScreen(ScreenShape* shape);
 
+// The size and cursor read anew as a drawing begins, where the system keeps
+// the cursor for every program that writes into the window (the Windows
+// console): text that another program or a batch file's echo wrote in the
+// meantime then stays in step. False where asking costs a round trip through
+// the input (a terminal): the drawing goes on from its own account.
+bool RereadScreen(ScreenShape* shape);
+
 // Bytes drawn as characters from (column, row) on; they fit in the row.
 void PutCells(int column, int row, const char* bytes, std::size_t count);
 

@@ -23,18 +23,22 @@ int rows = 0;
 int cursorColumn = 0;
 int cursorRow = 0;
 
+// A shape the device reported becomes the drawing's; one without a cell
+// is no screen to draw on.
+bool Take(const device::ScreenShape& shape) {
+    if (shape.columns <= 0 || shape.rows <= 0) return false;
+    columns = shape.columns;
+    rows = shape.rows;
+    cursorColumn = shape.cursorColumn < columns ? shape.cursorColumn : columns - 1;
+    cursorRow = shape.cursorRow < rows ? shape.cursorRow : rows - 1;
+    return true;
+}
+
 bool ScreenReady() {
     if (screenState == ScreenState::NotOpened) {
         device::ScreenShape shape;
-        if (device::OpenScreen(&shape) && shape.columns > 0 && shape.rows > 0) {
-            screenState = ScreenState::Open;
-            columns = shape.columns;
-            rows = shape.rows;
-            cursorColumn = shape.cursorColumn < columns ? shape.cursorColumn : columns - 1;
-            cursorRow = shape.cursorRow < rows ? shape.cursorRow : rows - 1;
-        } else {
-            screenState = ScreenState::Absent;
-        }
+        bool opened = device::OpenScreen(&shape) && Take(shape);
+        screenState = opened ? ScreenState::Open : ScreenState::Absent;
     }
     return screenState == ScreenState::Open;
 }
@@ -58,6 +62,8 @@ void KeepCursorInside() {
 
 void Draw(const char* bytes, std::size_t count) {
     if (count == 0 || !ScreenReady()) return;
+    device::ScreenShape now;
+    if (device::RereadScreen(&now)) Take(now);
     std::size_t at = 0;
     while (at < count) {
         char c = bytes[at];

@@ -120,6 +120,9 @@ bool OpenScreen(ScreenShape* shape) {
     return true;
 }
 
+// Like a terminal: the drawing keeps its own account of the cursor.
+bool RereadScreen(ScreenShape*) { return false; }
+
 void PutCells(int column, int row, const char* bytes, std::size_t count) {
     // A run that leaves its row is a fault of the drawing; the test sees it.
     if (row < 0 || row >= setup.rows || column < 0 || column + static_cast<int>(count) > setup.columns) {

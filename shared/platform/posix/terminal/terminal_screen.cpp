@@ -142,6 +142,10 @@ bool OpenScreen(ScreenShape* shape) {
     return true;
 }
 
+// Asking the terminal where its cursor is takes a round trip through the
+// input; the drawing's own account of the cursor serves instead.
+bool RereadScreen(ScreenShape*) { return false; }
+
 void PutCells(int column, int row, const char* bytes, std::size_t count) {
     MoveTo(column, row);
     for (std::size_t i = 0; i < count; ++i) {

@@ -10,6 +10,9 @@
 namespace platform {
 namespace {
 
+// The console's records have one layout for 32-bit and 64-bit programs.
+static_assert(sizeof(COORD) == 4 && sizeof(SMALL_RECT) == 8 && sizeof(CONSOLE_SCREEN_BUFFER_INFO) == 22);
+
 HANDLE screen = INVALID_HANDLE_VALUE;
 SMALL_RECT window{};
 WORD textColour = 0;
@@ -39,6 +42,18 @@ COORD Cell(int column, int row) {
 int Columns() { return window.Right - window.Left + 1; }
 int Rows() { return window.Bottom - window.Top + 1; }
 
+// The visible window as the console reports it, and the cursor in it (a
+// cursor outside the window counts from its nearest edge).
+void TakeShape(const CONSOLE_SCREEN_BUFFER_INFO& info, console::ScreenShape* shape) {
+    window = info.srWindow;
+    int column = info.dwCursorPosition.X - window.Left;
+    int row = info.dwCursorPosition.Y - window.Top;
+    shape->columns = Columns();
+    shape->rows = Rows();
+    shape->cursorColumn = column > 0 ? column : 0;
+    shape->cursorRow = row > 0 ? row : 0;
+}
+
 }  // namespace
 
 namespace windows {
@@ -55,20 +70,21 @@ namespace console {
 
 bool OpenScreen(ScreenShape* shape) {
     screen = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (screen == INVALID_HANDLE_VALUE || screen == nullptr) return false;
     CONSOLE_SCREEN_BUFFER_INFO info;
-    if (screen == INVALID_HANDLE_VALUE || screen == nullptr ||
-        !windows::CallGetConsoleScreenBufferInfo(screen, &info)) {
-        return false;  // a file or a pipe: nothing is drawn
-    }
-    window = info.srWindow;
+    if (!windows::CallGetConsoleScreenBufferInfo(screen, &info)) return false;  // a file or a pipe: nothing is drawn
     textColour = info.wAttributes;
     for (WORD& cell : colourRow) cell = textColour;
-    int column = info.dwCursorPosition.X - window.Left;
-    int row = info.dwCursorPosition.Y - window.Top;
-    shape->columns = Columns();
-    shape->rows = Rows();
-    shape->cursorColumn = column > 0 ? column : 0;
-    shape->cursorRow = row > 0 ? row : 0;
+    TakeShape(info, shape);
+    return true;
+}
+
+// The console keeps one cursor for every program writing into it: the
+// window and the cursor are read again, each drawing.
+bool RereadScreen(ScreenShape* shape) {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!windows::CallGetConsoleScreenBufferInfo(screen, &info)) return false;
+    TakeShape(info, shape);
     return true;
 }
 
