@@ -42,6 +42,7 @@ DefineDosDeviceFunction defineDosDevice = nullptr;
 // The most bytes handed to the system in one request: a request's count is
 // 32-bit, and a block never comes near this.
 constexpr std::size_t kLargestRequest = 0x40000000;
+static_assert(kLargestRequest <= MAXDWORD);
 
 DWORD RequestSize(std::size_t count) { return static_cast<DWORD>(count < kLargestRequest ? count : kLargestRequest); }
 
@@ -193,12 +194,12 @@ BOOL CallGetNumberOfConsoleInputEvents(HANDLE keyboard, DWORD* pending) {
 
 BOOL CallReadConsoleInput(HANDLE keyboard, INPUT_RECORD* records, DWORD count, DWORD* got) {
     if (Failed(Call::Terminal)) return FALSE;
-    return ReadConsoleInputA(keyboard, records, count, got);
+    return ReadConsoleInputW(keyboard, records, count, got);
 }
 
 BOOL CallPeekConsoleInput(HANDLE keyboard, INPUT_RECORD* records, DWORD count, DWORD* seen) {
     if (Failed(Call::Terminal)) return FALSE;
-    return PeekConsoleInputA(keyboard, records, count, seen);
+    return PeekConsoleInputW(keyboard, records, count, seen);
 }
 
 BOOL CallDefineDosDevice(DWORD flags, const char* name, const char* target) {

@@ -1,4 +1,4 @@
-// Left direct, as they cannot fail or do no I/O: GetStdHandle, GetCommandLineA, GetACP, MultiByteToWideChar, Sleep,
+// Left direct, as they cannot fail or do no I/O: GetStdHandle, GetCommandLineA, GetACP, MultiByteToWideChar, WideCharToMultiByte, Sleep,
 // GetTickCount, GetCurrentProcessId, GetModuleHandleA, SetErrorMode, SetThreadStackGuarantee,
 // SetUnhandledExceptionFilter, ExitProcess.
 //
@@ -44,6 +44,7 @@ BOOL CallFillConsoleOutputAttribute(HANDLE screen, WORD colour, DWORD count, COO
 BOOL CallScrollConsoleScreenBuffer(HANDLE screen, const SMALL_RECT* moved, const SMALL_RECT* clip, COORD destination,
                                    const CHAR_INFO* fill);
 BOOL CallGetNumberOfConsoleInputEvents(HANDLE keyboard, DWORD* pending);
+// Key events carry their characters in Unicode.
 BOOL CallReadConsoleInput(HANDLE keyboard, INPUT_RECORD* records, DWORD count, DWORD* got);
 BOOL CallPeekConsoleInput(HANDLE keyboard, INPUT_RECORD* records, DWORD count, DWORD* seen);
 

@@ -14,6 +14,9 @@
 namespace platform {
 namespace {
 
+// The console's records have one layout for 32-bit and 64-bit programs.
+static_assert(sizeof(INPUT_RECORD) == 20 && sizeof(KEY_EVENT_RECORD) == 16);
+
 HANDLE keyboard = INVALID_HANDLE_VALUE;
 bool keyboardIsConsole = false;
 
@@ -27,6 +30,17 @@ bool IsModifier(WORD virtualKey) {
         case VK_SCROLL: return true;
         default: return false;
     }
+}
+
+// A typed character as a byte of the ANSI code page, the one the drawing
+// shows bytes in, so that its echo looks like the key; a character that code
+// page lacks is "?".
+std::uint8_t AnsiCharacter(WCHAR typed) {
+    if (typed < 0x80) return static_cast<std::uint8_t>(typed);
+    char byte = 0;
+    BOOL lost = FALSE;
+    int made = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &typed, 1, &byte, 1, nullptr, &lost);
+    return made == 1 && !lost ? static_cast<std::uint8_t>(byte) : '?';
 }
 
 console::KeyEvent EventOf(const INPUT_RECORD& record) {
@@ -48,7 +62,7 @@ console::KeyEvent EventOf(const INPUT_RECORD& record) {
     held.alt = (state & (LEFT_ALT_PRESSED | RIGHT_ALT_PRESSED)) != 0;
     auto scanCode = static_cast<std::uint8_t>(key.wVirtualScanCode);
     event.kind = console::EventKind::Press;
-    event.character = static_cast<std::uint8_t>(key.uChar.AsciiChar);
+    event.character = AnsiCharacter(key.uChar.UnicodeChar);
     event.scanCode = windows::ExtendedCode(scanCode, held);
     event.extended = (state & ENHANCED_KEY) != 0;
     event.leftAltDown = (state & LEFT_ALT_PRESSED) != 0;
