@@ -72,27 +72,37 @@ protected:
                      static_cast<SHORT>(info.dwCursorPosition.Y - window.Top)};
     }
 
+    // A row's first cells as the console holds them, in Unicode.
+    std::wstring Cells(int row, int count) {
+        std::wstring cells(static_cast<std::size_t>(count), L' ');
+        DWORD read = 0;
+        COORD at{window.Left, static_cast<SHORT>(window.Top + row)};
+        ReadConsoleOutputCharacterW(screen, cells.data(), static_cast<DWORD>(count), at, &read);
+        cells.resize(read);
+        return cells;
+    }
+
     int Rows() const { return window.Bottom - window.Top + 1; }
 
     // One key event as a keyboard would report it.
-    void Key(bool down, WORD virtualKey, WORD scanCode, char character, DWORD state = 0) {
+    void Key(bool down, WORD virtualKey, WORD scanCode, wchar_t character, DWORD state = 0) {
         INPUT_RECORD record{};
         record.EventType = KEY_EVENT;
         record.Event.KeyEvent.bKeyDown = down;
         record.Event.KeyEvent.wRepeatCount = 1;
         record.Event.KeyEvent.wVirtualKeyCode = virtualKey;
         record.Event.KeyEvent.wVirtualScanCode = scanCode;
-        record.Event.KeyEvent.uChar.AsciiChar = character;
+        record.Event.KeyEvent.uChar.UnicodeChar = character;
         record.Event.KeyEvent.dwControlKeyState = state;
         DWORD written = 0;
-        WriteConsoleInputA(keyboard, &record, 1, &written);
+        WriteConsoleInputW(keyboard, &record, 1, &written);
     }
-    void Press(WORD virtualKey, WORD scanCode, char character, DWORD state = 0) {
+    void Press(WORD virtualKey, WORD scanCode, wchar_t character, DWORD state = 0) {
         Key(true, virtualKey, scanCode, character, state);
         Key(false, virtualKey, scanCode, character, state);
     }
     void Type(const std::string& text) {
-        for (char c : text) Press(static_cast<WORD>(VkKeyScanA(c) & 0xFF), 0, c);
+        for (char c : text) Press(static_cast<WORD>(VkKeyScanA(c) & 0xFF), 0, static_cast<wchar_t>(c));
     }
 
     // The next key, or -1 when none is waiting (TakeKey would wait for ever).
@@ -146,6 +156,40 @@ TEST_F(ConsoleBackend, BytesAreCharactersOfTheAnsiCodePageWhateverTheConsoleUses
     MultiByteToWideChar(CP_ACP, 0, "caf\xe9", 4, expected, 4);
     EXPECT_EQ(std::wstring(cells, 4), std::wstring(expected, 4));
     EXPECT_EQ(GetConsoleOutputCP(), 437u);  // given back after the drawing
+}
+
+// The console keeps one cursor for every program that writes into it.
+TEST_F(ConsoleBackend, DrawingGoesOnWhereAnotherWriterLeftTheCursor) {
+    ClearWindow();
+    WriteText("Reply: ");
+    EndWrite();
+    const char other[] = "\r\nfrom another program\r\n";
+    DWORD written = 0;
+    ASSERT_TRUE(WriteConsoleA(screen, other, sizeof other - 1, &written, nullptr));
+    WriteText("x");
+    EndWrite();
+    EXPECT_EQ(Row(0), "Reply:");
+    EXPECT_EQ(Row(1), "from another program");
+    EXPECT_EQ(Row(2), "x");
+    EXPECT_EQ(Cursor().X, 1);
+    EXPECT_EQ(Cursor().Y, 2);
+}
+
+// A typed key is echoed, and read, as the byte that shows as that character
+// when a tool writes it, whatever the console's input code page.
+TEST_F(ConsoleBackend, ATypedCharacterIsTheByteThatShowsAsIt) {
+    const char byte = '\xe9';  // e acute in the ANSI code page, another letter in 437
+    wchar_t typed = 0;
+    ASSERT_EQ(MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &byte, 1, &typed, 1), 1);
+    UINT inputCodePage = GetConsoleCP();
+    ASSERT_TRUE(SetConsoleCP(437));
+    ClearWindow();
+    Press(0, 0, typed);
+    Press(VK_RETURN, 28, '\r');
+    EXPECT_EQ(ReadText().View(), std::string(1, byte));
+    SkipLine();
+    SetConsoleCP(inputCodePage);
+    EXPECT_EQ(Cells(0, 1), std::wstring(1, typed));
 }
 
 TEST_F(ConsoleBackend, KeyEventsBecomeCharactersAndSpecialKeys) {

@@ -2,6 +2,8 @@
 // run-time error report, arguments split from the command line, in-place
 // conversion with Windows folder names and by several runs at once,
 // read-only files left whole.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -115,6 +117,26 @@ TEST(InPlaceConversion, SimultaneousRunsInOneFolderKeepTheirOwnImages) {
         EXPECT_TRUE(ReadWholeFile(folder / ("q" + std::to_string(i))) == expected[static_cast<std::size_t>(i)]) << i;
     }
     EXPECT_EQ(FolderContents(folder.Path()).size(), static_cast<std::size_t>(kRuns));  // no temporary file left
+}
+
+// The new image takes the old one's place by a rename, which the system
+// refuses while another program holds the image open without delete
+// sharing: the run fails with 5, and neither the image nor the temporary
+// file is changed or left behind.
+TEST(InPlaceConversion, AnImageHeldOpenElsewhereStaysWholeAndNoTemporaryFileStays) {
+    ScratchFolder folder;
+    std::string image = PatternBytes(787510, 7);
+    WriteWholeFile(folder / "cap.bmp", image);
+    HANDLE held = CreateFileW((folder / "cap.bmp").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ProcessOptions options;
+    options.folder = folder.Path();
+    ProcessResult result = RunProcess(ToolPath("DUSKAR"), {"cap.bmp", "cap.bmp"}, options);
+    CloseHandle(held);
+    ExpectReport(result, 5);
+    EXPECT_TRUE(ReadWholeFile(folder / "cap.bmp") == image);
+    EXPECT_EQ(FolderContents(folder.Path()), std::vector<std::string>{"cap.bmp"});
 }
 
 TEST(ReadOnlyFiles, AreNeitherOpenedNorCut) {
