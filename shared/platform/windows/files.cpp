@@ -30,8 +30,11 @@ std::uint16_t ToWide(const char* name, WideName* wide) {
     return 0;
 }
 
+// A handle is a pointer, 32 or 64 bits wide; the layer's file handle holds
+// either, and file lengths stay 64-bit on both.
+static_assert(sizeof(FileHandle) == sizeof(HANDLE));
+static_assert(sizeof(LARGE_INTEGER::QuadPart) == sizeof(std::int64_t));
 HANDLE AsHandle(FileHandle handle) { return reinterpret_cast<HANDLE>(handle); }
-
 
 }  // namespace
 

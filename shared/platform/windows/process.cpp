@@ -95,6 +95,9 @@ void ExitProcess(int code) { ::ExitProcess(static_cast<UINT>(code)); }
 
 std::uint32_t ProcessId() { return GetCurrentProcessId(); }
 
+// The report shows 8 hex digits: a 32-bit program's addresses whole, and a
+// 64-bit program's offsets from its image, which is smaller than 4 GiB.
+static_assert(sizeof(std::uintptr_t) == 4 || sizeof(std::uintptr_t) == 8);
 std::uint32_t CodeOffset(const void* address) {
     auto place = reinterpret_cast<std::uintptr_t>(address);
     auto base = reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr));

@@ -20,6 +20,7 @@ struct BeepSetting {
     ULONG frequency;
     ULONG duration;
 };
+static_assert(sizeof(BeepSetting) == 8, "the device takes two 32-bit numbers, 32-bit or 64-bit program alike");
 constexpr ULONG kUntilNextRequest = 0xFFFFFFFF;
 
 // A timed beep stands for a tone where the device is out of reach.
