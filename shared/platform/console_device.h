@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "pc_keys.h"
+
 namespace platform::console {
 
 // --- lifetime ----------------------------------------------------------------
@@ -71,9 +73,6 @@ enum class EventKind : std::uint8_t {
     AltReleased,  // an Alt key let go: it ends a character typed as Alt + keypad digits
 };
 
-// keypadDigit of every key that is not one of the keypad's digit keys.
-inline constexpr std::uint8_t kNoKeypadDigit = 0xFF;
-
 struct KeyEvent {
     EventKind kind = EventKind::Other;
     std::uint8_t character = 0;  // 0: the key has no character
@@ -85,23 +84,6 @@ struct KeyEvent {
     std::uint8_t keypadDigit = kNoKeypadDigit;  // 0-9 for the keypad's digit keys, Num Lock on or off
 };
 
-// Codes of the PC keyboard that the window console itself acts on.
-namespace scan {
-inline constexpr std::uint8_t kShiftTab = 15;
-inline constexpr std::uint8_t kKeypadEnter = 28;
-inline constexpr std::uint8_t kKeypadSlash = 53;
-inline constexpr std::uint8_t kF1 = 59;
-inline constexpr std::uint8_t kHome = 71;
-inline constexpr std::uint8_t kUp = 72;
-inline constexpr std::uint8_t kPageUp = 73;
-inline constexpr std::uint8_t kLeft = 75;
-inline constexpr std::uint8_t kRight = 77;
-inline constexpr std::uint8_t kEnd = 79;
-inline constexpr std::uint8_t kDown = 80;
-inline constexpr std::uint8_t kPageDown = 81;
-inline constexpr std::uint8_t kInsert = 82;
-inline constexpr std::uint8_t kDelete = 83;
-}  // namespace scan
 
 enum class ReadResult : std::uint8_t { Event, NothingWaiting, Ended };
 

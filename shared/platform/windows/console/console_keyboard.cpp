@@ -9,7 +9,6 @@
 #include "../../platform.h"
 #include "../system_calls.h"
 #include "console.h"
-#include "key_codes.h"
 
 namespace platform {
 namespace {
@@ -56,19 +55,19 @@ console::KeyEvent EventOf(const INPUT_RECORD& record) {
         return event;
     }
     DWORD state = key.dwControlKeyState;
-    windows::HeldModifiers held;
+    console::scan::Held held;
     held.shift = (state & SHIFT_PRESSED) != 0;
     held.ctrl = (state & (LEFT_CTRL_PRESSED | RIGHT_CTRL_PRESSED)) != 0;
     held.alt = (state & (LEFT_ALT_PRESSED | RIGHT_ALT_PRESSED)) != 0;
     auto scanCode = static_cast<std::uint8_t>(key.wVirtualScanCode);
     event.kind = console::EventKind::Press;
     event.character = AnsiCharacter(key.uChar.UnicodeChar);
-    event.scanCode = windows::ExtendedCode(scanCode, held);
+    event.scanCode = console::scan::ExtendedCode(scanCode, held);
     event.extended = (state & ENHANCED_KEY) != 0;
     event.leftAltDown = (state & LEFT_ALT_PRESSED) != 0;
     event.shiftDown = held.shift;
     event.altDown = held.alt;
-    event.keypadDigit = windows::KeypadDigit(scanCode, event.extended);
+    event.keypadDigit = console::scan::KeypadDigit(scanCode, event.extended);
     return event;
 }
 

@@ -1,12 +1,12 @@
-// The PC keyboard's codes of the keys the Windows console reports.
+// The PC keyboard's codes of keys by their scan codes, as the Windows
+// console reports them (the terminal's sequences reach the same table).
 #include <gtest/gtest.h>
 
-#include "platform/console_device.h"
-#include "platform/windows/console/key_codes.h"
+#include "platform/pc_keys.h"
 
-using platform::windows::ExtendedCode;
-using platform::windows::HeldModifiers;
-using platform::windows::KeypadDigit;
+using platform::console::scan::ExtendedCode;
+using platform::console::scan::KeypadDigit;
+using HeldModifiers = platform::console::scan::Held;
 
 namespace {
 
