@@ -86,14 +86,15 @@ std::uint16_t FetchIoResult() {
 }
 
 // Not inlined, so that the return address names the tool's own check.
-__attribute__((noinline)) void CheckIo() {
+PLATFORM_NEVER_INLINE void CheckIo() {
     if (pendingError == 0) return;
     std::uint16_t number = pendingError;
-    EndThroughReport(number, platform::CodeOffset(__builtin_return_address(0)));
+    EndThroughReport(number, platform::CodeOffset(PLATFORM_RETURN_ADDRESS()));
 }
 
 void StartProgram(int argc, char** argv) {
     platform::StartProcess(argc, argv);
+    TakeArguments();
     platform::SetFaultReporter(ReportFault);
     platform::SetEndingCleanup(GiveBack);
     pendingError = 0;

@@ -10,6 +10,16 @@
 #include <cstddef>
 #include <cstdint>
 
+// What the standard has no words for, in the words of the compilers the
+// suite is built with (GCC and Clang, also as MinGW):
+// a function inlined into every caller, so that a check in it names the
+// caller's statement in the run-time error report;
+#define PLATFORM_INLINE_INTO_CALLER [[gnu::always_inline]] inline
+// one never inlined, so that it has a return address of its own;
+#define PLATFORM_NEVER_INLINE [[gnu::noinline]]
+// and, inside that, the address its caller goes on at.
+#define PLATFORM_RETURN_ADDRESS() __builtin_return_address(0)
+
 namespace platform {
 
 using FileHandle = std::intptr_t;

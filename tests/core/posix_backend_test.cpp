@@ -85,6 +85,7 @@ TEST(ArgumentText, TakesArgvAsGivenCutTo255) {
     char program[] = "prog";
     char* argv[] = {program, longArgument.data(), blank.data(), nullptr};
     platform::StartProcess(3, argv);
+    TakeArguments();
     EXPECT_EQ(ArgumentText(1).View(), std::string(255, 'z'));
     EXPECT_TRUE(ArgumentText(1).cut);
     EXPECT_EQ(ArgumentText(2).View(), "a b");  // never split again

@@ -84,6 +84,7 @@ TEST(ArgumentText, ComesFromTheCommandLineNotFromArgv) {
     char program[] = "prog";
     char* argv[] = {program, fake.data(), nullptr};
     platform::StartProcess(2, argv);
+    TakeArguments();
     const char* line = GetCommandLineA();
     for (int n = 1; n < 4; ++n) {
         ShortText expected;
