@@ -22,32 +22,17 @@ constexpr int kPromptIndent = 17;
 ShortText outputName;
 ShortText baseName;
 bool floppyMode = false;
-ShortText reply;
 BlockFile outputFile;
 BlockFile partFile;
 
-// Only the first transfer block of it is ever used; the full floppy unit is
-// the size both tools have always declared.
-char transferBuffer[kTransferBufferBytes];
-
-void ReadReply() {
-    reply = ReadText();
-    CheckIo();
-    SkipLine();
-    CheckIo();
-    reply = LowerLetters(reply);
-}
+char transferBuffer[kTransferBlockBytes];
 
 void PrintHelp() {
     WriteLine("TOLVA outfile infile size F        (the F is optional) ");
     WriteLine("");
     WriteLine("(please only a few letters for infile");
     WriteLine("and without extension, so TOLVA can add   1.zip   to it;");
-    WriteText("and note that size 1 means ");
-    WriteInteger(kFloppyUnitBytes);
-    WriteText(" bytes (as a floppy);");
-    EndLine();
-    CheckIo();
+    WriteLine("and note that size 1 means ", kFloppyUnitBytes, " bytes (as a floppy);");
     WriteLine("also, if you want it to wait between each output give F also)");
     WriteLine("An example:  TOLVA  test.zip part 1");
     WriteLine("They can have been created with MORVANTE test.zip part 1 F");
@@ -61,17 +46,8 @@ void PrintHelp() {
 
 bool Confirmed() {
     WriteLine("");
-    WriteText("The output file name is: ");
-    WriteText(outputName.View());
-    EndLine();
-    CheckIo();
-    WriteText("The input file names are: ");
-    WriteText(baseName.View());
-    WriteText("1.zip, ");
-    WriteText(baseName.View());
-    WriteText("2.zip  etc");
-    EndLine();
-    CheckIo();
+    WriteLine("The output file name is: ", outputName);
+    WriteLine("The input file names are: ", baseName, "1.zip, ", baseName, "2.zip  etc");
     WriteLine("Input will proceed until the highest .zip found, or");
     WriteLine("until you give a signal, if you use the F (floppy) mode");
     WriteLine("Insert the same floppy twice when you are finished with a series");
@@ -85,16 +61,10 @@ bool Confirmed() {
     WriteLine("So do it slow and nice and it will work. If you put it into");
     WriteLine("a common folder on a harddisk first, however, it is MUCH easier.");
     WriteLine("");
-    WriteText("The file ");
-    WriteText(outputName.View());
-    WriteText(", if it exists, will be overwritten.");
-    EndLine();
-    CheckIo();
+    WriteLine("The file ", outputName, ", if it exists, will be overwritten.");
     WriteLine("");
-    WriteText("If you are well prepared for this, as I am sure you are, type y: ");
-    EndWrite();
-    CheckIo();
-    ReadReply();
+    WriteOpenLine("If you are well prepared for this, as I am sure you are, type y: ");
+    ShortText reply = ReadReply();
     return TextEquals(reply, "y") || TextEquals(reply, "yes");
 }
 
@@ -106,14 +76,10 @@ void SoundWarning() {
 
 // Appends the open part to the output, one star per block read.
 void CopyPart() {
-    WriteText("TOLVA Working well");
-    EndWrite();
-    CheckIo();
+    WriteOpenLine("TOLVA Working well");
     bool partDone = false;
     while (!partDone) {
-        WriteChar('*');
-        EndWrite();
-        CheckIo();
+        WriteOpenLine("*");
         if (KeyWaiting()) {
             // Any key is used up; only Ctrl+C handed over as a key ends the run.
             char key = TakeKey();
@@ -126,29 +92,22 @@ void CopyPart() {
         CheckIo();
         WriteBlock(outputFile, transferBuffer, readCount, writeCount);
         CheckIo();
-        partDone = readCount == 0 || writeCount != readCount;
+        partDone = readCount == 0;
     }
     CloseFile(partFile);
     CheckIo();
 }
 
-// One pass of the part dialogue; gives the step that follows.
-Step Perform(Step step, std::int32_t& partNumber) {
+// Takes one step of the part dialogue; gives the step that follows.
+Step TakeStep(Step step, std::int32_t& partNumber) {
     switch (step) {
         case Step::Name:
-            WriteText(Blanks(kPromptIndent).View());
-            WriteText(PartFileName(baseName, partNumber).View());
-            EndLine();
-            CheckIo();
+            WriteLine(Blanks(kPromptIndent), PartFileName(baseName, partNumber));
             return floppyMode ? Step::Ready : Step::Open;
 
         case Step::Ready:
-            WriteText(Blanks(kPromptIndent).View());
-            WriteText("AND NOW ENTER WHEN READY (X when complete): ");
-            EndLine();
-            CheckIo();
-            ReadReply();
-            return TextEquals(reply, "x") ? Step::DoneAtReady : Step::Open;
+            WriteLine(Blanks(kPromptIndent), "AND NOW ENTER WHEN READY (X when complete): ");
+            return TextEquals(ReadReply(), "x") ? Step::DoneAtReady : Step::Open;
 
         case Step::Open:
             ClearWindow();
@@ -156,21 +115,15 @@ Step Perform(Step step, std::int32_t& partNumber) {
             OpenExisting(partFile, 1);
             return FetchIoResult() == 0 ? Step::Copy : Step::Missing;
 
-        case Step::Missing:
+        case Step::Missing: {
             SoundWarning();
-            WriteText("Okay. The file for ");
-            WriteText(baseName.View());
-            WriteText(DecimalText(partNumber).View());
-            WriteText(".ZIP is somehow not there.");
-            EndLine();
-            CheckIo();
-            WriteText("Press X to signal that it is finished, or G to go back and try again: ");
-            EndWrite();
-            CheckIo();
-            ReadReply();
+            WriteLine("Okay. The file for ", baseName, partNumber, ".ZIP is somehow not there.");
+            WriteOpenLine("Press X to signal that it is finished, or G to go back and try again: ");
+            ShortText reply = ReadReply();
             if (TextEquals(reply, "g")) return Step::Name;
             if (TextEquals(reply, "x")) return Step::DoneAtMissing;
             return Step::Missing;  // any other reply: the question again
+        }
 
         case Step::Copy:
             CopyPart();
@@ -210,7 +163,7 @@ int main(int argc, char** argv) {
 
     std::int32_t partNumber = 1;
     Step step = Step::Name;
-    while (step != Step::DoneAtReady && step != Step::DoneAtMissing) step = Perform(step, partNumber);
+    while (step != Step::DoneAtReady && step != Step::DoneAtMissing) step = TakeStep(step, partNumber);
 
     // The closes are not checked on their own: a failed close leaves its
     // error pending, and the check after the next line reports it.

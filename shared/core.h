@@ -49,12 +49,16 @@ ShortText Blanks(int count);
 
 // Argument n (1 = first after the program name; 0 = the program file's path),
 // cut to 255 bytes (and then marked cut); the empty text when there is no
-// such argument.
+// such argument. The tools read arguments 0 to 4 only.
 ShortText ArgumentText(int n);
+// Takes the arguments from the system, splitting the whole command line
+// where the system hands over only that (done once, by StartProgram).
+void TakeArguments();
 
-// The splitting of a whole command line into arguments: bytes 1 to 32 separate
-// arguments outside double quotes, "" inside an argument vanishes, any other
-// double quote switches quoting, and a quote left open runs to the end.
+// How a whole command line splits into arguments: outside double quotes,
+// bytes 1 to 32 separate them; "" inside an argument stands for nothing; any
+// other double quote turns quoting on or off, and quoting still on at the end
+// of the line takes the rest of the line into the last argument.
 // Collects argument n of `line` (0 = the program name as typed) into `out`,
 // cut to 255 bytes; gives false when the line has no argument n.
 bool CommandLineArgument(std::string_view line, int n, ShortText* out);
@@ -103,7 +107,8 @@ void SkipLine(TextStream& stream = StandardInput);
 
 // --- block files -----------------------------------------------------------
 
-enum class FileState : std::uint8_t { Unbound, Closed, Reading, Writing, ReadWrite };
+// An open file is always open for reading and writing.
+enum class FileState : std::uint8_t { Unbound, Closed, Open };
 
 struct BlockFile {
     ShortText name;
@@ -150,12 +155,45 @@ void RaiseIoError(std::uint16_t number);
 // The error currently pending, without taking it.
 std::uint16_t PendingIoError();
 
-// One checked statement writing a whole line on standard output: the text,
-// CR LF, then CheckIo. Always inlined, so that a failed check names the
+// --- dialogue statements -------------------------------------------------------
+
+// Each of these is one checked statement of a tool's dialogue on the
+// standard streams, inlined into the tool, so that a failed check names the
 // tool's own statement in the run-time error report.
-[[gnu::always_inline]] inline void WriteLine(std::string_view text) {
-    WriteText(StandardOutput, text);
+
+inline void WritePiece(std::string_view text) { WriteText(StandardOutput, text); }
+inline void WritePiece(const ShortText& text) { WriteText(StandardOutput, text.View()); }
+inline void WritePiece(std::int64_t number) { WriteInteger(StandardOutput, number); }
+
+// A line of texts and whole numbers, then CR LF: WriteLine("Part ", n, " of ", name).
+template <typename... Pieces>
+PLATFORM_INLINE_INTO_CALLER void WriteLine(const Pieces&... pieces) {
+    (WritePiece(pieces), ...);
     EndLine(StandardOutput);
+    CheckIo();
+}
+
+// Texts and numbers handed on at once, the line left open: a question that
+// the reply follows, or progress that goes on in the same line.
+template <typename... Pieces>
+PLATFORM_INLINE_INTO_CALLER void WriteOpenLine(const Pieces&... pieces) {
+    (WritePiece(pieces), ...);
+    EndWrite(StandardOutput);
+    CheckIo();
+}
+
+// A line of standard input, its letters in lower case.
+PLATFORM_INLINE_INTO_CALLER ShortText ReadReply() {
+    ShortText reply = ReadText(StandardInput);
+    CheckIo();
+    SkipLine(StandardInput);
+    CheckIo();
+    return LowerLetters(reply);
+}
+
+// Waits for a line of standard input (its bytes are of no use).
+PLATFORM_INLINE_INTO_CALLER void AwaitEnter() {
+    SkipLine(StandardInput);
     CheckIo();
 }
 

@@ -13,8 +13,6 @@ inline constexpr std::int64_t kFloppyUnitBytes = 1433600;
 // exactly 25 of them.
 inline constexpr std::uint16_t kTransferBlockBytes = 57344;
 static_assert(kFloppyUnitBytes == 25 * kTransferBlockBytes);
-// Each tool's transfer buffer is declared one floppy unit long.
-inline constexpr std::int64_t kTransferBufferBytes = kFloppyUnitBytes;
 
 // base name + decimal part number + ".zip", cut to 255 bytes. A cut name
 // opens no file (3): two parts must never share one name.

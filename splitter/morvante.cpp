@@ -12,20 +12,14 @@ bool floppyMode = false;
 BlockFile inputFile;
 BlockFile partFile;
 
-// Only the first transfer block of it is ever used; the full floppy unit is
-// the size both tools have always declared.
-char transferBuffer[kTransferBufferBytes];
+char transferBuffer[kTransferBlockBytes];
 
 void PrintHelp() {
     WriteLine("MORVANTE infile outfile size F        (the F is optional) ");
     WriteLine("");
     WriteLine("(please only a few letters for outfile, like   part");
     WriteLine("and without extension, so MORVANDE can add   1.zip   to it;");
-    WriteText("and note that size 1 means ");
-    WriteInteger(kFloppyUnitBytes);
-    WriteText(" bytes (as a floppy);");
-    EndLine();
-    CheckIo();
+    WriteLine("and note that size 1 means ", kFloppyUnitBytes, " bytes (as a floppy);");
     WriteLine("also, if you want it to wait between each output give F also)");
     WriteLine("An example:  MORVANTE test.zip part 1");
     WriteLine("");
@@ -38,53 +32,36 @@ void PrintHelp() {
 
 // Prints the summary and gives the user's answer to the confirmation.
 bool Confirmed(std::int64_t inputLength, std::int64_t partSize) {
-    WriteText("The input file has size ");
-    WriteInteger(inputLength);
-    WriteText(" bytes.");
-    EndLine();
-    CheckIo();
-    WriteText("The output will be given in size ");
-    WriteInteger(partSize);
-    WriteText(" bytes.");
-    EndLine();
-    CheckIo();
-    WriteText("That means that it will be divided in about ");
-    WriteInteger(inputLength / partSize + 1);
-    WriteText(" parts");
-    EndLine();
-    CheckIo();
+    WriteLine("The input file has size ", inputLength, " bytes.");
+    WriteLine("The output will be given in size ", partSize, " bytes.");
+    WriteLine("That means that it will be divided in about ", inputLength / partSize + 1, " parts");
     WriteLine("");
 
-    WriteText("Is this what you intended? ");
-    EndWrite();
-    CheckIo();
-    ShortText reply = LowerLetters(ReadText());
-    CheckIo();
-    SkipLine();
-    CheckIo();
+    WriteOpenLine("Is this what you intended? ");
+    ShortText reply = ReadReply();
     return TextEquals(reply, "y") || TextEquals(reply, "yes");
 }
 
-// Writes one part; gives true when the input ran out during it.
-bool WritePart(std::int32_t partNumber, std::int64_t partSize) {
-    ShortText name = PartFileName(baseName, partNumber);
-    WriteLine(name.View());
+// Shows the part's name; in floppy mode, waits for Enter, so that the
+// diskette can be changed first.
+void AnnouncePart(const ShortText& name) {
+    WriteLine(name);
     if (floppyMode) {
-        WriteText(Blanks(35).View());
-        WriteText("ENTER: ");
-        EndLine();
-        CheckIo();
-        SkipLine();
-        CheckIo();
+        WriteLine(Blanks(35), "ENTER: ");
+        AwaitEnter();
     }
+}
 
+// Copies the input into the part until the part is full or the input ends;
+// gives true when the input ended.
+bool CopyIntoPart(const ShortText& name, std::int64_t partSize) {
     BindFile(partFile, name);
     CreateEmpty(partFile, 1);
     CheckIo();
     std::int64_t bytesInPart = 0;
     bool partFull = false;
-    bool inputExhausted = false;
-    while (!partFull && !inputExhausted) {
+    bool inputEnded = false;
+    while (!partFull && !inputEnded) {
         std::uint16_t readCount = 0;
         std::uint16_t writeCount = 0;
         ReadBlock(inputFile, transferBuffer, kTransferBlockBytes, readCount);
@@ -93,11 +70,11 @@ bool WritePart(std::int32_t partNumber, std::int64_t partSize) {
         CheckIo();
         bytesInPart += writeCount;
         partFull = bytesInPart % partSize == 0;
-        inputExhausted = readCount == 0 || writeCount != readCount;
+        inputEnded = readCount == 0;
     }
     CloseFile(partFile);
     CheckIo();
-    return inputExhausted;
+    return inputEnded;
 }
 
 }  // namespace
@@ -117,17 +94,8 @@ int main(int argc, char** argv) {
     std::int64_t partSize = floppyUnits * kFloppyUnitBytes;
 
     WriteLine("");
-    WriteText("The input file name is: ");
-    WriteText(inputName.View());
-    EndLine();
-    CheckIo();
-    WriteText("The output file names are: ");
-    WriteText(baseName.View());
-    WriteText("1.zip, ");
-    WriteText(baseName.View());
-    WriteText("2.zip  etc");
-    EndLine();
-    CheckIo();
+    WriteLine("The input file name is: ", inputName);
+    WriteLine("The output file names are: ", baseName, "1.zip, ", baseName, "2.zip  etc");
 
     BindFile(inputFile, inputName);
     OpenExisting(inputFile, 1);
@@ -137,8 +105,12 @@ int main(int argc, char** argv) {
 
     if (!Confirmed(inputLength, partSize)) EndProgram(0);
 
-    std::int32_t partNumber = 1;
-    while (!WritePart(partNumber, partSize)) ++partNumber;
+    bool inputEnded = false;
+    for (std::int32_t partNumber = 1; !inputEnded; ++partNumber) {
+        ShortText name = PartFileName(baseName, partNumber);
+        AnnouncePart(name);
+        inputEnded = CopyIntoPart(name, partSize);
+    }
 
     CloseFile(inputFile);
     CheckIo();

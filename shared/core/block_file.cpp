@@ -5,8 +5,14 @@
 
 namespace {
 
-bool IsOpen(const BlockFile& file) {
-    return file.state == FileState::Reading || file.state == FileState::Writing || file.state == FileState::ReadWrite;
+bool IsOpen(const BlockFile& file) { return file.state == FileState::Open; }
+
+// No operation goes on past a pending error; one on a file that is not open
+// fails with 103.
+bool ReadyForUse(const BlockFile& file) {
+    if (PendingIoError() != 0) return false;
+    if (!IsOpen(file)) RaiseIoError(103);
+    return IsOpen(file);
 }
 
 void Open(BlockFile& file, std::int32_t recordSize, platform::OpenKind kind) {
@@ -34,7 +40,7 @@ void Open(BlockFile& file, std::int32_t recordSize, platform::OpenKind kind) {
     }
     file.handle = handle;
     file.recordSize = recordSize;
-    file.state = FileState::ReadWrite;
+    file.state = FileState::Open;
 }
 
 }  // namespace
@@ -51,15 +57,7 @@ void CreateEmpty(BlockFile& file, std::int32_t recordSize) { Open(file, recordSi
 
 void ReadBlock(BlockFile& file, void* buffer, std::uint16_t count, std::uint16_t& done) {
     done = 0;
-    if (PendingIoError() != 0) return;
-    if (!IsOpen(file)) {
-        RaiseIoError(103);
-        return;
-    }
-    if (file.state == FileState::Writing) {
-        RaiseIoError(104);
-        return;
-    }
+    if (!ReadyForUse(file)) return;
     std::size_t bytes = static_cast<std::size_t>(count) * static_cast<std::size_t>(file.recordSize);
     // A file system may hand a block over in pieces; only the end of the
     // file makes a block short, so that a part is always its full size.
@@ -77,15 +75,7 @@ void ReadBlock(BlockFile& file, void* buffer, std::uint16_t count, std::uint16_t
 
 void WriteBlock(BlockFile& file, const void* buffer, std::uint16_t count, std::uint16_t& done) {
     done = 0;
-    if (PendingIoError() != 0) return;
-    if (!IsOpen(file)) {
-        RaiseIoError(103);
-        return;
-    }
-    if (file.state == FileState::Reading) {
-        RaiseIoError(105);
-        return;
-    }
+    if (!ReadyForUse(file)) return;
     std::size_t bytes = static_cast<std::size_t>(count) * static_cast<std::size_t>(file.recordSize);
     std::size_t moved = 0;
     RaiseIoError(platform::WriteAll(file.handle, buffer, bytes, &moved));
@@ -93,11 +83,7 @@ void WriteBlock(BlockFile& file, const void* buffer, std::uint16_t count, std::u
 }
 
 std::int64_t RecordCount(BlockFile& file) {
-    if (PendingIoError() != 0) return 0;
-    if (!IsOpen(file)) {
-        RaiseIoError(103);
-        return 0;
-    }
+    if (!ReadyForUse(file)) return 0;
     std::int64_t length = 0;
     std::uint16_t error = platform::Length(file.handle, &length);
     if (error != 0) {
@@ -108,11 +94,7 @@ std::int64_t RecordCount(BlockFile& file) {
 }
 
 void CloseFile(BlockFile& file) {
-    if (PendingIoError() != 0) return;
-    if (!IsOpen(file)) {
-        RaiseIoError(103);
-        return;
-    }
+    if (!ReadyForUse(file)) return;
     std::uint16_t error = platform::Close(file.handle);
     file.handle = platform::kNoFile;
     file.state = FileState::Closed;

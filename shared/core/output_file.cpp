@@ -70,7 +70,7 @@ void CreateTemporary(BlockFile& file, std::int32_t recordSize) {
     temporaryPending = 1;
     file.handle = handle;
     file.recordSize = recordSize;
-    file.state = FileState::ReadWrite;
+    file.state = FileState::Open;
 }
 
 }  // namespace
