@@ -28,8 +28,9 @@ void ClearWindow();
 // lock keys alone are no key presses.
 bool KeyWaiting();
 
-// Waits for a key press and gives its byte, without echo. A special key
-// (cursor keys, F1 to F12, ...) gives 0 first and its code on the next call.
+// The next key press's byte, not echoed; waits until there is one. A
+// special key (cursor keys, F1 to F12, ...) comes as two calls: 0, then its
+// code.
 // At the end of piped keys it raises 161 and gives 26 (Ctrl+Z); while an
 // I/O error is pending it waits for nothing and gives 26.
 char TakeKey();

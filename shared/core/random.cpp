@@ -7,7 +7,7 @@ namespace {
 std::uint32_t seed = 0;
 bool generatorReady = false;
 std::uint32_t generatorSeed = 0;
-std::mt19937 generator;  // MT19937 as published, state held inline
+std::mt19937 generator;  // the standard Mersenne Twister; its state is static, not on the heap
 
 }  // namespace
 
