@@ -25,7 +25,7 @@ cmp joined.dat sample.dat && echo "OK: joined.dat equals sample.dat byte for byt
 echo
 echo "== TALMIROX3, TALMIRO3, TALMIROX: a 500x500 24-bit BMP to an 8-bit greentone BMP"
 cp "$here/data/talmiro.dat" .  # the converters read talmiro.dat from the current folder
-"$bin/make_talmiro_palette" fresh.dat && cmp fresh.dat talmiro.dat && echo "OK: make_talmiro_palette remakes data/talmiro.dat exactly"
+"$here/build/greentone/make_talmiro_palette" fresh.dat && cmp fresh.dat talmiro.dat && echo "OK: make_talmiro_palette remakes data/talmiro.dat exactly"
 $samples greentone plain.bmp colour-space.bmp
 ls -l plain.bmp colour-space.bmp
 "$bin/TALMIROX3" colour-space.bmp talmirox3.bmp
