@@ -1,0 +1,20 @@
+// The converters' command line and the storing of a finished image.
+#include "converter.h"
+
+bool TakeConverterNames(ShortText& inputName, ShortText& outputName) {
+    inputName = ArgumentText(1);
+    outputName = ArgumentText(2);
+    return !inputName.Empty() && !outputName.Empty();
+}
+
+// Written straight from the image: each block write is the same as through a
+// transfer block, without the copy.
+std::uint16_t StoreInBlocks(BlockFile& file, std::span<const std::uint8_t> bytes) {
+    std::uint16_t written = 0;
+    while (!bytes.empty() && PendingIoError() == 0) {
+        std::size_t count = bytes.size() < kImageBlockBytes ? bytes.size() : kImageBlockBytes;
+        WriteBlock(file, bytes.data(), static_cast<std::uint16_t>(count), written);
+        bytes = bytes.subspan(count);
+    }
+    return written;
+}
