@@ -11,13 +11,13 @@
 #include "mapping.h"
 #include "variants.h"
 
-#ifndef GREENTONE_VARIANT_ROW
-#error "GREENTONE_VARIANT_ROW must select a row of the variant table"
+#ifndef VARIANT_ROW
+#error "VARIANT_ROW must select a row of the variant table"
 #endif
 
 namespace {
 
-constexpr Variant kVariant = kVariants[GREENTONE_VARIANT_ROW];
+constexpr Variant kVariant = kVariants[VARIANT_ROW];
 // The pixels run to the end of an input of the expected size.
 static_assert(kVariant.pixelDataOffset + kInputPixelBytes == kVariant.expectedInputSize);
 

@@ -10,8 +10,8 @@
 #include "core.h"
 #include "palette_rule.h"
 
-#ifndef PRINT_VARIANT
-#error "PRINT_VARIANT must select a row of the variant table"
+#ifndef VARIANT_ROW
+#error "VARIANT_ROW must select a row of the variant table"
 #endif
 
 namespace {
@@ -31,8 +31,8 @@ constexpr PrintVariant kVariants[] = {
     {PaletteRule::Inverted, "For printing with black-and-white on paper. This is DUSKARI,",
      "inverts suitable for text prt. For photoprint, use DUSKAR.", "Usage:   DUSKARI infile.bmp outfile.bmp"},
 };
-static_assert(PRINT_VARIANT >= 0 && PRINT_VARIANT < std::size(kVariants));
-constexpr const PrintVariant& kVariant = kVariants[PRINT_VARIANT];
+static_assert(VARIANT_ROW >= 0 && VARIANT_ROW < std::size(kVariants));
+constexpr const PrintVariant& kVariant = kVariants[VARIANT_ROW];
 
 // A capture image is 787510 bytes, but any file that fits is converted. A
 // block that would be placed past this offset ends the loading: the file is

@@ -49,26 +49,26 @@ struct Row {
 
 #define main TalmiroMain
 
-#define GREENTONE_VARIANT_ROW 0
+#define VARIANT_ROW 0
 namespace talmirox3 {
 #include "talmiro.cpp"
 GREENTONE_ROW_STEPS
 }  // namespace talmirox3
-#undef GREENTONE_VARIANT_ROW
+#undef VARIANT_ROW
 
-#define GREENTONE_VARIANT_ROW 1
+#define VARIANT_ROW 1
 namespace talmiro3 {
 #include "talmiro.cpp"
 GREENTONE_ROW_STEPS
 }  // namespace talmiro3
-#undef GREENTONE_VARIANT_ROW
+#undef VARIANT_ROW
 
-#define GREENTONE_VARIANT_ROW 2
+#define VARIANT_ROW 2
 namespace talmirox {
 #include "talmiro.cpp"
 GREENTONE_ROW_STEPS
 }  // namespace talmirox
-#undef GREENTONE_VARIANT_ROW
+#undef VARIANT_ROW
 
 #undef main
 

@@ -19,11 +19,11 @@
 #include "palette_rule.h"
 
 #define main DuskarMain
-#define PRINT_VARIANT 0
+#define VARIANT_ROW 0
 namespace duskar {
 #include "print_converter.cpp"
 }  // namespace duskar
-#undef PRINT_VARIANT
+#undef VARIANT_ROW
 #undef main
 
 namespace {
