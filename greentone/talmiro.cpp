@@ -38,6 +38,30 @@ ShortText outputName;
 BlockFile sourceFile;  // the palette file first, then the input
 BlockFile outputFile;
 
+// Reads the open source file into buffer from its first byte on, one block
+// at a time, and closes it; gives the bytes the reads delivered. Each block
+// is copied whole, also after a short read, so past the file's end the
+// buffer holds what the block held before. The copies stop at the buffer's
+// end: the rest of an over-long file is not read, and the total read then
+// already exceeds every expected size.
+std::int32_t LoadFile(std::span<std::uint8_t, kImageBufferBytes> buffer) {
+    std::int32_t totalRead = 0;
+    std::int32_t fillPosition = 0;  // where the next block goes
+    std::uint16_t readCount = 0;
+    do {
+        ReadBlock(sourceFile, transferBlock, kImageBlockBytes, readCount);
+        CheckIo();
+        std::int32_t room = kImageBufferBytes - fillPosition;
+        std::int32_t copied = room < kImageBlockBytes ? room : kImageBlockBytes;
+        std::memcpy(buffer.data() + fillPosition, transferBlock, static_cast<std::size_t>(copied));
+        fillPosition += copied;
+        totalRead += readCount;
+    } while (readCount != 0 && fillPosition < kImageBufferBytes);
+    CloseFile(sourceFile);
+    CheckIo();
+    return totalRead;
+}
+
 void Line(std::string_view text) {
     WriteText(text);
     CheckIo();
@@ -75,35 +99,10 @@ void PrintHelp() {
     HelpLine(kVariant.overwriteLine);
 }
 
-// Reads the open source file into buffer from its first byte on, one block
-// at a time, and closes it; gives the bytes the reads delivered. Each block
-// is copied whole, also after a short read, so past the file's end the
-// buffer holds what the block held before. The copies stop at the buffer's
-// end: the rest of an over-long file is not read, and the total read then
-// already exceeds every expected size.
-std::int32_t LoadFile(std::span<std::uint8_t, kImageBufferBytes> buffer) {
-    std::int32_t totalRead = 0;
-    std::int32_t fillPosition = 0;  // where the next block goes
-    std::uint16_t readCount = 0;
-    do {
-        ReadBlock(sourceFile, transferBlock, kImageBlockBytes, readCount);
-        CheckIo();
-        std::int32_t room = kImageBufferBytes - fillPosition;
-        std::int32_t copied = room < kImageBlockBytes ? room : kImageBlockBytes;
-        std::memcpy(buffer.data() + fillPosition, transferBlock, static_cast<std::size_t>(copied));
-        fillPosition += copied;
-        totalRead += readCount;
-    } while (readCount != 0 && fillPosition < kImageBufferBytes);
-    CloseFile(sourceFile);
-    CheckIo();
-    return totalRead;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    StartProgram(argc, argv);
-    if (!TakeConverterNames(inputName, outputName)) {
+    if (!StartConverter(argc, argv, inputName, outputName)) {
         PrintHelp();
         EndProgram(0);
     }

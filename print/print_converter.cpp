@@ -108,8 +108,7 @@ bool LoadImage(BlockFile& input, std::int32_t& loadedLength) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    StartProgram(argc, argv);
-    if (!TakeConverterNames(inputName, outputName)) {
+    if (!StartConverter(argc, argv, inputName, outputName)) {
         PrintHelp();
         EndProgram(0);
     }

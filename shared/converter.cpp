@@ -1,7 +1,8 @@
-// The converters' command line and the storing of a finished image.
+// The converters' start and the storing of a finished image.
 #include "converter.h"
 
-bool TakeConverterNames(ShortText& inputName, ShortText& outputName) {
+bool StartConverter(int argc, char** argv, ShortText& inputName, ShortText& outputName) {
+    StartProgram(argc, argv);
     inputName = ArgumentText(1);
     outputName = ArgumentText(2);
     return !inputName.Empty() && !outputName.Empty();

@@ -1,6 +1,6 @@
 // What the two converter families (greentone and print) share: the layout of
 // the BMP files they read and write, the block they move images in, their
-// command line and the storing of a finished image.
+// start and the storing of a finished image.
 #pragma once
 
 #include <cstdint>
@@ -51,9 +51,10 @@ inline constexpr std::int32_t kImportantColours = 50; // 4 bytes
 // two that a block's 16-bit count holds.
 inline constexpr std::uint16_t kImageBlockBytes = 32768;
 
-// Arguments 1 and 2, the input's and the output's name; false when either is
-// missing, and the converter then shows its help.
-bool TakeConverterNames(ShortText& inputName, ShortText& outputName);
+// Starts the program and takes arguments 1 and 2 as the input's and the
+// output's name; false when either is missing, and the converter then shows
+// its help.
+bool StartConverter(int argc, char** argv, ShortText& inputName, ShortText& outputName);
 
 // Writes bytes to the open file in blocks of kImageBlockBytes and stops at the
 // first failure, which stays pending for the tool's CheckIo. Gives the count
