@@ -31,7 +31,7 @@ constexpr std::string_view kPaletteFileName = "talmiro.dat";
 
 std::uint8_t inputImage[kImageBufferBytes];
 std::uint8_t outputImage[kImageBufferBytes];  // the palette file, then the indexes after its header block
-std::uint8_t transferBlock[kImageBlockBytes];  // loading's; never cleared between blocks or files
+std::uint8_t transferBlock[kImageBlockBytes];  // for loading; never cleared between blocks or files
 
 ShortText inputName;
 ShortText outputName;

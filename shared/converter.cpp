@@ -1,6 +1,8 @@
 // The converters' start and the storing of a finished image.
 #include "converter.h"
 
+#include <cstddef>
+
 bool StartConverter(int argc, char** argv, ShortText& inputName, ShortText& outputName) {
     StartProgram(argc, argv);
     inputName = ArgumentText(1);
@@ -8,8 +10,7 @@ bool StartConverter(int argc, char** argv, ShortText& inputName, ShortText& outp
     return !inputName.Empty() && !outputName.Empty();
 }
 
-// Written straight from the image: each block write is the same as through a
-// transfer block, without the copy.
+// Each block is written straight from the image, without a copy.
 std::uint16_t StoreInBlocks(BlockFile& file, std::span<const std::uint8_t> bytes) {
     std::uint16_t written = 0;
     while (!bytes.empty() && PendingIoError() == 0) {

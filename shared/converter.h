@@ -15,7 +15,7 @@ inline constexpr std::int32_t kFileHeaderBytes = 14;
 inline constexpr std::int32_t kInfoHeaderBytes = 40;
 // The information header that also carries colour-space data.
 inline constexpr std::int32_t kColourSpaceInfoHeaderBytes = 124;
-inline constexpr std::int32_t kPlainHeaderBytes = kFileHeaderBytes + kInfoHeaderBytes;                        // 54
+inline constexpr std::int32_t kPlainHeaderBytes = kFileHeaderBytes + kInfoHeaderBytes;                   // 54
 inline constexpr std::int32_t kColourSpaceHeaderBytes = kFileHeaderBytes + kColourSpaceInfoHeaderBytes;  // 138
 
 // An 8-bit image's palette follows the plain header: 256 entries of blue,
