@@ -61,7 +61,7 @@ void MakeColourTable() {
         std::uint32_t green = kTop - rest * rest / kTop;          // rises fast, then levels off
         std::uint32_t red = index * index * kTopRed / (kTop * kTop);   // comes in late
         std::uint32_t blue = index * index * kTopBlue / (kTop * kTop);
-        std::uint8_t* entry = header + kColourTableOffset + index * kPaletteEntryBytes;
+        std::uint8_t* entry = header + kPaletteOffset + index * kPaletteEntryBytes;
         entry[0] = static_cast<std::uint8_t>(blue);
         entry[1] = static_cast<std::uint8_t>(green);
         entry[2] = static_cast<std::uint8_t>(red);

@@ -3,7 +3,9 @@
 // part, so any greentone palette file fits any image.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "formats.h"
 
@@ -52,19 +54,16 @@ constexpr std::uint8_t PixelIndex(std::uint8_t blue, std::uint8_t green, std::ui
     }
 }
 
-// Maps the pixel triples of inputImage, from pixelDataOffset up to the end of
-// an input of expectedInputSize bytes, into outputImage from the first byte
-// after the header block on. Only the two constants decide how far it runs,
-// never the size the input really had: the whole pixel area of the output is
-// written every time, and nothing else of it.
+// Maps each pixel triple of `pixels` (blue, green, red) to its palette index
+// in `indexes`. The extents are fixed, so the whole pixel area is mapped
+// whatever size the input really had, and nothing else is written.
 // Never inlined: inside a tool's main procedure the compiler took this loop
 // for rarely run code and kept its divisions as slow division instructions.
 template <Mapping mapping>
-__attribute__((noinline)) void MapPixels(const std::uint8_t* inputImage, std::uint8_t* outputImage, std::int32_t pixelDataOffset,
-               std::int32_t expectedInputSize) {
-    std::int32_t to = kOutputPixelOffset;
-    for (std::int32_t from = pixelDataOffset; from < expectedInputSize; from += kInputBytesPerPixel) {
-        outputImage[to] = PixelIndex<mapping>(inputImage[from], inputImage[from + 1], inputImage[from + 2]);
-        ++to;
+[[gnu::noinline]] void MapPixels(std::span<const std::uint8_t, kInputPixelBytes> pixels,
+                                 std::span<std::uint8_t, kPixelCount> indexes) {
+    for (std::size_t pixel = 0; pixel < indexes.size(); ++pixel) {
+        std::size_t from = pixel * kInputBytesPerPixel;
+        indexes[pixel] = PixelIndex<mapping>(pixels[from], pixels[from + 1], pixels[from + 2]);
     }
 }

@@ -3,25 +3,27 @@
 // current folder. One driver, built once per row of the variant table; a run
 // that goes well prints nothing, so the tools suit batch conversion.
 #include <cstring>
+#include <span>
 
+#include "converter.h"
 #include "core.h"
 #include "formats.h"
 #include "mapping.h"
 #include "variants.h"
 
-#ifndef GREENTONE_VARIANT_ROW
-#error "GREENTONE_VARIANT_ROW must select a row of the variant table"
+#ifndef VARIANT_ROW
+#error "VARIANT_ROW must select a row of the variant table"
 #endif
 
 namespace {
 
-constexpr Variant kVariant = kVariants[GREENTONE_VARIANT_ROW];
+constexpr Variant kVariant = kVariants[VARIANT_ROW];
+// The pixels run to the end of an input of the expected size.
+static_assert(kVariant.pixelDataOffset + kInputPixelBytes == kVariant.expectedInputSize);
 
 // Large enough for an input of either header kind together with the two
 // blocks that loading copies past its end.
 constexpr std::int32_t kImageBufferBytes = 850000;
-// Every block read and written passes through one buffer of this size.
-constexpr std::uint16_t kImageBlockBytes = 32768;
 static_assert(kVariant.expectedInputSize + 2 * kImageBlockBytes <= kImageBufferBytes);
 
 // The palette file is looked for by its bare name, so in the current folder.
@@ -29,17 +31,36 @@ constexpr std::string_view kPaletteFileName = "talmiro.dat";
 
 std::uint8_t inputImage[kImageBufferBytes];
 std::uint8_t outputImage[kImageBufferBytes];  // the palette file, then the indexes after its header block
-std::uint8_t transferBlock[kImageBlockBytes];  // never cleared between blocks
+std::uint8_t transferBlock[kImageBlockBytes];  // for loading; never cleared between blocks or files
 
 ShortText inputName;
 ShortText outputName;
 BlockFile sourceFile;  // the palette file first, then the input
 BlockFile outputFile;
 
-std::int32_t totalRead = 0;         // bytes delivered by the reads of the file being loaded
-std::uint16_t lastReadCount = 0;
-std::uint16_t lastWriteCount = 0;
-std::int32_t fillPosition = 0;      // where the next loaded block goes
+// Reads the open source file into buffer from its first byte on, one block
+// at a time, and closes it; gives the bytes the reads delivered. Each block
+// is copied whole, also after a short read, so past the file's end the
+// buffer holds what the block held before. The copies stop at the buffer's
+// end: the rest of an over-long file is not read, and the total read then
+// already exceeds every expected size.
+std::int32_t LoadFile(std::span<std::uint8_t, kImageBufferBytes> buffer) {
+    std::int32_t totalRead = 0;
+    std::int32_t fillPosition = 0;  // where the next block goes
+    std::uint16_t readCount = 0;
+    do {
+        ReadBlock(sourceFile, transferBlock, kImageBlockBytes, readCount);
+        CheckIo();
+        std::int32_t room = kImageBufferBytes - fillPosition;
+        std::int32_t copied = room < kImageBlockBytes ? room : kImageBlockBytes;
+        std::memcpy(buffer.data() + fillPosition, transferBlock, static_cast<std::size_t>(copied));
+        fillPosition += copied;
+        totalRead += readCount;
+    } while (readCount != 0 && fillPosition < kImageBufferBytes);
+    CloseFile(sourceFile);
+    CheckIo();
+    return totalRead;
+}
 
 void Line(std::string_view text) {
     WriteText(text);
@@ -78,53 +99,10 @@ void PrintHelp() {
     HelpLine(kVariant.overwriteLine);
 }
 
-// Reads the open source file into buffer from its first byte on, one block
-// at a time, and closes it. Each block is copied whole, also after a short
-// read, so past the file's end the buffer holds what the block held before.
-// The copies stop at the buffer's end: the rest of an over-long file is not
-// read, and the total read then already exceeds every expected size.
-void LoadFile(std::uint8_t* buffer) {
-    totalRead = 0;
-    lastReadCount = 0;
-    lastWriteCount = 0;
-    fillPosition = 0;
-    do {
-        ReadBlock(sourceFile, transferBlock, kImageBlockBytes, lastReadCount);
-        CheckIo();
-        std::int32_t room = kImageBufferBytes - fillPosition;
-        std::int32_t copied = room < kImageBlockBytes ? room : kImageBlockBytes;
-        std::memcpy(buffer + fillPosition, transferBlock, static_cast<std::size_t>(copied));
-        fillPosition += copied;
-        totalRead += lastReadCount;
-    } while (lastReadCount != 0 && fillPosition < kImageBufferBytes);
-    CloseFile(sourceFile);
-    CheckIo();
-}
-
-void LoadPalette() { LoadFile(outputImage); }
-
-void LoadImage() { LoadFile(inputImage); }
-
-void StoreImage() {
-    std::int32_t bytesLeft = kOutputBytes;
-    std::int32_t drainPosition = 0;
-    while (bytesLeft > 0) {
-        std::int32_t blockCount = bytesLeft < kImageBlockBytes ? bytesLeft : kImageBlockBytes;
-        std::memcpy(transferBlock, outputImage + drainPosition, static_cast<std::size_t>(blockCount));
-        drainPosition += blockCount;
-        bytesLeft -= blockCount;
-        WriteBlock(outputFile, transferBlock, static_cast<std::uint16_t>(blockCount), lastWriteCount);
-        CheckIo();
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    StartProgram(argc, argv);
-    inputName = ArgumentText(1);
-    outputName = ArgumentText(2);
-    if (inputName.Empty() || outputName.Empty()) {
+    if (!StartConverter(argc, argv, inputName, outputName)) {
         PrintHelp();
         EndProgram(0);
     }
@@ -138,7 +116,7 @@ int main(int argc, char** argv) {
         Line("    *********************this contains 'palette'.");
         EndProgram(0);
     }
-    LoadPalette();
+    LoadFile(outputImage);  // its header block is the output's
 
     BindFile(sourceFile, inputName);
     OpenExisting(sourceFile, 1);
@@ -147,15 +125,17 @@ int main(int argc, char** argv) {
         Line("    *********************Pls check the input filename.");
         EndProgram(0);
     }
-    LoadImage();
+    std::int32_t totalRead = LoadFile(inputImage);
 
-    MapPixels<kVariant.mapping>(inputImage, outputImage, kVariant.pixelDataOffset, kVariant.expectedInputSize);
+    MapPixels<kVariant.mapping>(std::span(inputImage).subspan<kVariant.pixelDataOffset, kInputPixelBytes>(),
+                                std::span(outputImage).subspan<kOutputPixelOffset, kPixelCount>());
 
     // An output that names the input itself is written beside it and takes
     // its place only when complete, so a failed write leaves the input as it was.
     CreateOutput(outputFile, outputName, inputName, 1);
     CheckIo();
-    StoreImage();
+    std::uint16_t lastWriteCount = StoreInBlocks(outputFile, std::span(outputImage).first<kOutputBytes>());
+    CheckIo();
     // A failed close is reported: after it the output may be incomplete,
     // or, when it was to replace the input, not there at all.
     FinishOutput(outputFile);

@@ -2,13 +2,16 @@
 // prints in neutral greys, by rewriting its palette only. One source, built
 // once per row of the variant table below; a successful run prints nothing,
 // so that many files can be converted in a batch.
+#include <cstring>
 #include <iterator>
+#include <span>
 
+#include "converter.h"
 #include "core.h"
-#include "print_image.h"
+#include "palette_rule.h"
 
-#ifndef PRINT_VARIANT
-#error "PRINT_VARIANT must select a row of the variant table"
+#ifndef VARIANT_ROW
+#error "VARIANT_ROW must select a row of the variant table"
 #endif
 
 namespace {
@@ -17,9 +20,9 @@ namespace {
 // the help text.
 struct PrintVariant {
     PaletteRule rule;
-    std::string_view aboutLine;    // help line 4
-    std::string_view siblingLine;  // help line 5
-    std::string_view usageLine;    // help line 6
+    std::string_view aboutLine;    // which converter this is
+    std::string_view siblingLine;  // when the other one serves better
+    std::string_view usageLine;
 };
 
 constexpr PrintVariant kVariants[] = {
@@ -28,8 +31,26 @@ constexpr PrintVariant kVariants[] = {
     {PaletteRule::Inverted, "For printing with black-and-white on paper. This is DUSKARI,",
      "inverts suitable for text prt. For photoprint, use DUSKAR.", "Usage:   DUSKARI infile.bmp outfile.bmp"},
 };
-static_assert(PRINT_VARIANT >= 0 && PRINT_VARIANT < std::size(kVariants));
-constexpr const PrintVariant& kVariant = kVariants[PRINT_VARIANT];
+static_assert(VARIANT_ROW >= 0 && VARIANT_ROW < std::size(kVariants));
+constexpr const PrintVariant& kVariant = kVariants[VARIANT_ROW];
+
+// A capture image is 787510 bytes, but any file that fits is converted. A
+// block that would be placed past this offset ends the loading: the file is
+// then too large to take.
+constexpr std::int32_t kSizeGuardOffset = 5400000;
+// So the largest file taken is 164 whole blocks.
+constexpr std::int32_t kLargestImageBytes = 5373952;
+static_assert(kLargestImageBytes == (kSizeGuardOffset / kImageBlockBytes) * kImageBlockBytes);
+// Room for the largest file taken and the block read that finds its end.
+constexpr std::int32_t kImageBufferBytes = 5500000;
+static_assert(kLargestImageBytes + kImageBlockBytes <= kImageBufferBytes);
+
+// The whole file, file offset n at offset n. Past the loaded length it holds
+// zeros or earlier blocks' bytes, which are never written.
+std::uint8_t image[kImageBufferBytes];
+// Never cleared between blocks: after a short read its tail still holds the
+// previous block's bytes, which land past the loaded length.
+std::uint8_t transferBlock[kImageBlockBytes];
 
 ShortText inputName;
 ShortText outputName;
@@ -58,13 +79,36 @@ void PrintOpenFailure() {
     WriteLine("relevant info given when you type just   ./dux ");
 }
 
+void PrintSizeFailure() {
+    EndLine();
+    CheckIo();
+    WriteLine("pls chk size of this image file.");
+    WriteLine("./dux   gives info on this program.");
+}
+
+// Reads the whole opened input into the image and sets its length; false,
+// with the file only partly read, when it is larger than the largest taken.
+bool LoadImage(BlockFile& input, std::int32_t& loadedLength) {
+    std::int32_t blockOffset = 0;
+    std::uint16_t readCount = 0;
+    loadedLength = 0;
+    do {
+        ReadBlock(input, transferBlock, kImageBlockBytes, readCount);
+        CheckIo();
+        if (blockOffset > kSizeGuardOffset) return false;
+        // The whole block, whatever the read gave: the image past the loaded
+        // length is never written, so this costs nothing.
+        std::memcpy(image + blockOffset, transferBlock, kImageBlockBytes);
+        blockOffset += kImageBlockBytes;
+        loadedLength += readCount;
+    } while (readCount != 0);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    StartProgram(argc, argv);
-    inputName = ArgumentText(1);
-    outputName = ArgumentText(2);
-    if (inputName.Empty() || outputName.Empty()) {
+    if (!StartConverter(argc, argv, inputName, outputName)) {
         PrintHelp();
         EndProgram(0);
     }
@@ -77,8 +121,11 @@ int main(int argc, char** argv) {
         EndProgram(0);
     }
 
-    ClearImageCounts();
-    LoadImage(inputFile);
+    std::int32_t loadedLength = 0;
+    if (!LoadImage(inputFile, loadedLength)) {
+        PrintSizeFailure();
+        EndProgram(0);
+    }
     CloseFile(inputFile);
     CheckIo();
 
@@ -86,8 +133,10 @@ int main(int argc, char** argv) {
     // input itself; it then takes the input's place only once complete.
     CreateOutput(outputFile, outputName, inputName, 1);
     CheckIo();
-    ConvertPalette(kVariant.rule);
-    StoreImage(outputFile);
+    ConvertPalette(std::span(image).subspan<kPaletteOffset, kPaletteBytes>(), kVariant.rule);
+    std::uint16_t lastWriteCount =
+        StoreInBlocks(outputFile, std::span(image).first(static_cast<std::size_t>(loadedLength)));
+    CheckIo();
     // A close or a putting in place that fails leaves an output that is not
     // what was asked for; that is never a success.
     FinishOutput(outputFile);
@@ -95,6 +144,6 @@ int main(int argc, char** argv) {
 
     // Every failed create or write has ended the run already: nothing was
     // written because the input was empty.
-    if (imageCounts.writtenCount == 0) WriteLine("pls chk folder-write-permissions");
+    if (lastWriteCount == 0) WriteLine("pls chk folder-write-permissions");
     EndProgram(0);
 }

@@ -10,7 +10,9 @@
 // the image is mapped from them; and the run's size check fails exactly for
 // an image not of the row's size.
 #include <cstring>
+#include <span>
 
+#include "converter.h"
 #include "core.h"
 #include "formats.h"
 #include "fuzz_files.h"
@@ -22,12 +24,11 @@ namespace {
 // One row's steps, in the order of its main procedure, and what they leave.
 struct Row {
     void (*loadPalette)();
-    void (*loadImage)();
+    std::int32_t (*loadImage)();  // gives the bytes read
     void (*mapPixels)();
     void (*storeImage)();
     BlockFile* sourceFile;
     BlockFile* outputFile;
-    const std::int32_t* totalRead;
     const Variant* variant;
     std::uint8_t (*pixelIndex)(std::uint8_t blue, std::uint8_t green, std::uint8_t red);
 };
@@ -36,35 +37,38 @@ struct Row {
 
 // Named from inside a row's namespace, after its source.
 #define GREENTONE_ROW_STEPS                                                                                   \
-    const Row kRow = {LoadPalette, LoadImage,                                                                 \
+    const Row kRow = {[] { LoadFile(outputImage); },                                                          \
+                      [] { return LoadFile(inputImage); },                                                    \
                       [] {                                                                                    \
-                          MapPixels<kVariant.mapping>(inputImage, outputImage, kVariant.pixelDataOffset,      \
-                                                      kVariant.expectedInputSize);                            \
+                          MapPixels<kVariant.mapping>(                                                        \
+                              std::span(inputImage).subspan<kVariant.pixelDataOffset, kInputPixelBytes>(),   \
+                              std::span(outputImage).subspan<kOutputPixelOffset, kPixelCount>());            \
                       },                                                                                      \
-                      StoreImage, &sourceFile, &outputFile, &totalRead, &kVariant, PixelIndex<kVariant.mapping>};
+                      [] { StoreInBlocks(outputFile, std::span(outputImage).first<kOutputBytes>()); },        \
+                      &sourceFile, &outputFile, &kVariant, PixelIndex<kVariant.mapping>};
 
 #define main TalmiroMain
 
-#define GREENTONE_VARIANT_ROW 0
+#define VARIANT_ROW 0
 namespace talmirox3 {
 #include "talmiro.cpp"
 GREENTONE_ROW_STEPS
 }  // namespace talmirox3
-#undef GREENTONE_VARIANT_ROW
+#undef VARIANT_ROW
 
-#define GREENTONE_VARIANT_ROW 1
+#define VARIANT_ROW 1
 namespace talmiro3 {
 #include "talmiro.cpp"
 GREENTONE_ROW_STEPS
 }  // namespace talmiro3
-#undef GREENTONE_VARIANT_ROW
+#undef VARIANT_ROW
 
-#define GREENTONE_VARIANT_ROW 2
+#define VARIANT_ROW 2
 namespace talmirox {
 #include "talmiro.cpp"
 GREENTONE_ROW_STEPS
 }  // namespace talmirox
-#undef GREENTONE_VARIANT_ROW
+#undef VARIANT_ROW
 
 #undef main
 
@@ -73,7 +77,7 @@ namespace {
 const Row* const kRows[kVariantRows] = {&talmirox3::kRow, &talmiro3::kRow, &talmirox::kRow};
 
 // Files up to a little past what the tools' buffer takes in.
-constexpr std::size_t kZerosBelow = talmirox3::kImageBufferBytes + 2 * talmirox3::kImageBlockBytes;
+constexpr std::size_t kZerosBelow = talmirox3::kImageBufferBytes + 2 * kImageBlockBytes;
 
 void Open(BlockFile& file, const std::filesystem::path& path) {
     BindFile(file, fuzz::PathText(path));
@@ -98,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Open(*row.sourceFile, paletteFile);
     row.loadPalette();
     Open(*row.sourceFile, imageFile);
-    row.loadImage();
+    std::int32_t totalRead = row.loadImage();
     row.mapPixels();
     CreateOutput(*row.outputFile, fuzz::PathText(outputFile), fuzz::PathText(imageFile), 1);
     fuzz::Require(PendingIoError() == 0, "the output is created");
@@ -121,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                       "each pixel of the image is mapped from its own bytes");
     }
     auto expectedSize = static_cast<std::size_t>(variant.expectedInputSize);
-    fuzz::Require((*row.totalRead == variant.expectedInputSize) == (image.Size() == expectedSize),
+    fuzz::Require((totalRead == variant.expectedInputSize) == (image.Size() == expectedSize),
                   "the size check fails exactly for an image not of the expected size");
     return 0;
 }

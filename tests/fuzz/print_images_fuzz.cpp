@@ -1,5 +1,7 @@
 // The print converters' loading of a capture image, the palette rule and the
-// storing, in process (print_conversion, as both converters link it).
+// storing, in process. The tool's own source is compiled here with its main
+// procedure renamed, so its loading is reached without ending the process;
+// the rule is taken from the input, whichever row the source was built for.
 //
 // A file of any length, up to past the largest one taken, loads without a
 // fault; exactly the files up to 5373952 bytes pass the size guard; the
@@ -8,13 +10,27 @@
 // inside the file.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <span>
 
+#include "converter.h"
+#include "core.h"
 #include "fuzz_files.h"
-#include "print_image.h"
+#include "palette_rule.h"
+
+#define main DuskarMain
+#define VARIANT_ROW 0
+namespace duskar {
+#include "print_converter.cpp"
+}  // namespace duskar
+#undef VARIANT_ROW
+#undef main
 
 namespace {
 
-constexpr std::size_t kZerosBelow = kLargestImageBytes + 2 * kPrintBlockBytes;
+using duskar::kLargestImageBytes;
+
+constexpr std::size_t kZerosBelow = kLargestImageBytes + 2 * kImageBlockBytes;
 
 BlockFile inputFile;
 BlockFile outputFile;
@@ -46,22 +62,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     BindFile(inputFile, fuzz::PathText(imageFile));
     OpenExisting(inputFile, 1);
     fuzz::Require(FetchIoResult() == 0, "the image opens");
-    ClearImageCounts();
-    bool loaded = LoadImageWithinGuard(inputFile);
+    std::int32_t loadedLength = 0;
+    bool loaded = duskar::LoadImage(inputFile, loadedLength);
     CloseFile(inputFile);
     fuzz::Require(FetchIoResult() == 0, "the image is read");
     fuzz::Require(loaded == (image.Size() <= static_cast<std::size_t>(kLargestImageBytes)),
                   "exactly the files up to the largest pass the size guard");
     if (!loaded) return 0;
-    fuzz::Require(static_cast<std::size_t>(imageCounts.loadedLength) == image.Size(), "the whole file is loaded");
+    fuzz::Require(static_cast<std::size_t>(loadedLength) == image.Size(), "the whole file is loaded");
 
     CreateOutput(outputFile, fuzz::PathText(convertedFile), fuzz::PathText(imageFile), 1);
     fuzz::Require(PendingIoError() == 0, "the output is created");
-    ConvertPalette(rule);
-    StoreImage(outputFile);
+    std::span<std::uint8_t> loadedImage = std::span(duskar::image).first(static_cast<std::size_t>(loadedLength));
+    ConvertPalette(std::span(duskar::image).subspan<kPaletteOffset, kPaletteBytes>(), rule);
+    std::uint16_t lastWriteCount = StoreInBlocks(outputFile, loadedImage);
     FinishOutput(outputFile);
     fuzz::Require(FetchIoResult() == 0, "the output is finished");
-    fuzz::Require((imageCounts.writtenCount == 0) == (image.Size() == 0), "only an empty image writes nothing");
+    fuzz::Require((lastWriteCount == 0) == (image.Size() == 0), "only an empty image writes nothing");
 
     std::string_view output = fuzz::ReadWholeFile(convertedFile);
     fuzz::Require(output.size() == image.Size(), "the output has the input's length");

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "formats.h"
@@ -42,21 +43,30 @@ Buffers WithTriples(std::int32_t pixelDataOffset, const std::vector<std::array<i
     return buffers;
 }
 
+// Maps the pixel area from the pixel data offset on into the indexes after
+// the header block, as a converter does.
 template <Mapping mapping>
-std::vector<int> MapWorkedValues(std::int32_t pixelDataOffset, std::int32_t expectedInputSize) {
+void MapBuffers(Buffers& buffers, std::int32_t pixelDataOffset) {
+    auto pixels = std::span<const std::uint8_t>(buffers.input).subspan(pixelDataOffset).first<kInputPixelBytes>();
+    auto indexes = std::span<std::uint8_t>(buffers.output).subspan(kOutputPixelOffset).first<kPixelCount>();
+    MapPixels<mapping>(pixels, indexes);
+}
+
+template <Mapping mapping>
+std::vector<int> MapWorkedValues(std::int32_t pixelDataOffset) {
     std::vector<std::array<int, 3>> triples;
     for (const Worked& worked : kWorkedValues) triples.push_back({worked.blue, worked.green, worked.red});
     Buffers buffers = WithTriples(pixelDataOffset, triples);
-    MapPixels<mapping>(buffers.input.data(), buffers.output.data(), pixelDataOffset, expectedInputSize);
+    MapBuffers<mapping>(buffers, pixelDataOffset);
     std::vector<int> indexes;
     for (std::size_t k = 0; k < triples.size(); ++k) indexes.push_back(buffers.output[1078 + k]);
     return indexes;
 }
 
 TEST(MapPixels, GivesTheWorkedValuesWithBothHeaderKinds) {
-    for (auto [offset, size] : {std::pair{54, 750054}, std::pair{138, 750138}}) {
-        std::vector<int> highContrast = MapWorkedValues<Mapping::HighContrast>(offset, size);
-        std::vector<int> plain = MapWorkedValues<Mapping::Plain>(offset, size);
+    for (std::int32_t offset : {54, 138}) {
+        std::vector<int> highContrast = MapWorkedValues<Mapping::HighContrast>(offset);
+        std::vector<int> plain = MapWorkedValues<Mapping::Plain>(offset);
         for (std::size_t k = 0; k < std::size(kWorkedValues); ++k) {
             const Worked& worked = kWorkedValues[k];
             SCOPED_TRACE(testing::Message() << "offset " << offset << ", B G R " << worked.blue << " "
@@ -71,7 +81,7 @@ TEST(MapPixels, HighContrastGivesTheTopIndexToTheFourBrightestSums) {
     // Sums 761 to 765, then 3 (mean 1) and 2 (mean 0, truncated).
     Buffers buffers = WithTriples(138, {{255, 255, 251}, {255, 255, 252}, {255, 254, 254}, {255, 255, 254},
                                         {255, 255, 255}, {1, 1, 1}, {0, 1, 1}});
-    MapPixels<Mapping::HighContrast>(buffers.input.data(), buffers.output.data(), 138, 750138);
+    MapBuffers<Mapping::HighContrast>(buffers, 138);
     const int expected[] = {253, 254, 254, 254, 254, 1, 0};
     for (std::size_t k = 0; k < std::size(expected); ++k) EXPECT_EQ(buffers.output[1078 + k], expected[k]) << k;
 }
@@ -84,7 +94,7 @@ TEST(MapPixels, PlainTakesGreenBeforeRedAndReplacesOnlyOnStrictlyGreater) {
                                           {100, 57, 71},    // green 55 equals blue 55, red 55 too: blue stays
                                           {2, 1, 2},        // 1, 0, 1: red equals blue, blue stays
                                       });
-    MapPixels<Mapping::Plain>(buffers.input.data(), buffers.output.data(), 54, 750054);
+    MapBuffers<Mapping::Plain>(buffers, 54);
     const int expected[] = {117, 198, 55, 55, 1};
     for (std::size_t k = 0; k < std::size(expected); ++k) EXPECT_EQ(buffers.output[1078 + k], expected[k]) << k;
 }
@@ -98,7 +108,7 @@ TEST(MapPixels, WritesTheWholePixelAreaAndNothingElse) {
         buffers.input[static_cast<std::size_t>(size) - 1] = 255;
         // Bytes from the expected size on must not be read.
         for (std::size_t at = static_cast<std::size_t>(size); at < kBufferBytes; ++at) buffers.input[at] = 0;
-        MapPixels<Mapping::HighContrast>(buffers.input.data(), buffers.output.data(), offset, size);
+        MapBuffers<Mapping::HighContrast>(buffers, offset);
         for (std::size_t at = 0; at < 1078; ++at) ASSERT_EQ(buffers.output[at], kMarker) << "header byte " << at;
         for (std::size_t at = 1078; at < 251077; ++at) ASSERT_EQ(buffers.output[at], 165) << "pixel byte " << at;
         EXPECT_EQ(buffers.output[251077], 254);

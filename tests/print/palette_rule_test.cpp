@@ -3,25 +3,27 @@
 
 #include <array>
 
-#include "print_image.h"
+#include "palette_rule.h"
 
 namespace {
 
 using Entry = std::array<int, 4>;  // blue, green, red, reserved
 
+std::array<std::uint8_t, kPaletteBytes> palette;
+
 void Put(int n, Entry entry) {
-    for (int k = 0; k < 4; ++k) imageBuffer[54 + 4 * n + k] = static_cast<std::uint8_t>(entry[k]);
+    for (int k = 0; k < 4; ++k) palette[4 * n + k] = static_cast<std::uint8_t>(entry[k]);
 }
 
 Entry Get(int n) {
     Entry entry;
-    for (int k = 0; k < 4; ++k) entry[k] = imageBuffer[54 + 4 * n + k];
+    for (int k = 0; k < 4; ++k) entry[k] = palette[4 * n + k];
     return entry;
 }
 
 Entry Converted(Entry entry, PaletteRule rule, int n = 0) {
     Put(n, entry);
-    ConvertPalette(rule);
+    ConvertPalette(palette, rule);
     return Get(n);
 }
 
