@@ -62,23 +62,11 @@ std::int32_t LoadFile(std::span<std::uint8_t, kImageBufferBytes> buffer) {
     return totalRead;
 }
 
-void Line(std::string_view text) {
-    WriteText(text);
-    CheckIo();
-    EndLine();
-    CheckIo();
-}
-
-void EmptyLine() {
-    EndLine();
-    CheckIo();
-}
-
 // Every help line is padded with blanks to the same width.
 constexpr std::size_t kHelpLineWidth = 65;
 
 void HelpLine(std::string_view text) {
-    Line(JoinTexts({text, Blanks(static_cast<int>(kHelpLineWidth - text.size())).View()}).View());
+    WriteLine(text, Blanks(static_cast<int>(kHelpLineWidth - text.size())));
 }
 
 void PrintHelp() {
@@ -110,10 +98,10 @@ int main(int argc, char** argv) {
     BindFile(sourceFile, CopyText(kPaletteFileName));
     OpenExisting(sourceFile, 1);
     if (FetchIoResult() != 0) {
-        EmptyLine();
-        Line("    *********************pls be sure talmiro.dat");
-        Line("    *********************is in same folder.");
-        Line("    *********************this contains 'palette'.");
+        WriteLine();
+        WriteLine("    *********************pls be sure talmiro.dat");
+        WriteLine("    *********************is in same folder.");
+        WriteLine("    *********************this contains 'palette'.");
         EndProgram(0);
     }
     LoadFile(outputImage);  // its header block is the output's
@@ -121,8 +109,8 @@ int main(int argc, char** argv) {
     BindFile(sourceFile, inputName);
     OpenExisting(sourceFile, 1);
     if (FetchIoResult() != 0) {
-        EmptyLine();
-        Line("    *********************Pls check the input filename.");
+        WriteLine();
+        WriteLine("    *********************Pls check the input filename.");
         EndProgram(0);
     }
     std::int32_t totalRead = LoadFile(inputImage);
@@ -134,7 +122,7 @@ int main(int argc, char** argv) {
     // its place only when complete, so a failed write leaves the input as it was.
     CreateOutput(outputFile, outputName, inputName, 1);
     CheckIo();
-    std::uint16_t lastWriteCount = StoreInBlocks(outputFile, std::span(outputImage).first<kOutputBytes>());
+    StoreInBlocks(outputFile, std::span(outputImage).first<kOutputBytes>());
     CheckIo();
     // A failed close is reported: after it the output may be incomplete,
     // or, when it was to replace the input, not there at all.
@@ -143,8 +131,6 @@ int main(int argc, char** argv) {
 
     // Made after the output is written: a wrong-size input still gives a
     // complete image, followed by this message.
-    if (totalRead != kVariant.expectedInputSize || lastWriteCount == 0) {
-        Line("..............pls chk files and filenames");
-    }
+    if (totalRead != kVariant.expectedInputSize) WriteLine("..............pls chk files and filenames");
     EndProgram(0);
 }

@@ -80,8 +80,7 @@ void PrintOpenFailure() {
 }
 
 void PrintSizeFailure() {
-    EndLine();
-    CheckIo();
+    WriteLine();
     WriteLine("pls chk size of this image file.");
     WriteLine("./dux   gives info on this program.");
 }
