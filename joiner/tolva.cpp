@@ -142,13 +142,13 @@ Step TakeStep(Step step, std::int32_t& partNumber) {
 int main(int argc, char** argv) {
     StartProgram(argc, argv);
     SeedRandom();
-    outputName = ArgumentText(1);
-    baseName = ArgumentText(2);
-    std::int32_t floppyUnits = DigitsToNumber(ArgumentText(3), 10);
-    floppyMode = TextEquals(LowerLetters(ArgumentText(4)), "f");
+    PartSetArguments arguments = TakePartSetArguments();
+    outputName = arguments.fileName;
+    baseName = arguments.baseName;
+    floppyMode = arguments.floppyMode;
 
     PrintHelp();
-    if (baseName.Empty() || outputName.Empty() || floppyUnits < 1) EndProgram(0);
+    if (!arguments.Complete()) EndProgram(0);
     if (!Confirmed()) EndProgram(0);
 
     WriteLine("");

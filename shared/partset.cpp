@@ -20,6 +20,15 @@ bool NamesAPart(const ShortText& name, const ShortText& baseName) {
 
 }  // namespace
 
+PartSetArguments TakePartSetArguments() {
+    PartSetArguments arguments;
+    arguments.fileName = ArgumentText(1);
+    arguments.baseName = ArgumentText(2);
+    arguments.floppyUnits = DigitsToNumber(ArgumentText(3), 10);
+    arguments.floppyMode = TextEquals(LowerLetters(ArgumentText(4)), "f");
+    return arguments;
+}
+
 ShortText PartFileName(const ShortText& baseName, std::int32_t partNumber) {
     return JoinTexts({baseName.View(), DecimalText(partNumber).View(), ".zip"});
 }

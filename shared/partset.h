@@ -14,6 +14,18 @@ inline constexpr std::int64_t kFloppyUnitBytes = 1433600;
 inline constexpr std::uint16_t kTransferBlockBytes = 57344;
 static_assert(kFloppyUnitBytes == 25 * kTransferBlockBytes);
 
+// The command line both tools take: `fileName baseName size [F]`.
+struct PartSetArguments {
+    ShortText fileName;            // the splitter's input, the joiner's output
+    ShortText baseName;            // of the parts: base1.zip, base2.zip, ...
+    std::int32_t floppyUnits = 0;  // the part size
+    bool floppyMode = false;       // F: wait before each part, for a diskette change
+
+    // Both names there, and a size of at least one unit; else the tool only helps.
+    bool Complete() const { return !fileName.Empty() && !baseName.Empty() && floppyUnits >= 1; }
+};
+PartSetArguments TakePartSetArguments();
+
 // base name + decimal part number + ".zip", cut to 255 bytes. A cut name
 // opens no file (3): two parts must never share one name.
 ShortText PartFileName(const ShortText& baseName, std::int32_t partNumber);

@@ -81,17 +81,17 @@ bool CopyIntoPart(const ShortText& name, std::int64_t partSize) {
 
 int main(int argc, char** argv) {
     StartProgram(argc, argv);
-    inputName = ArgumentText(1);
-    baseName = ArgumentText(2);
-    std::int32_t floppyUnits = DigitsToNumber(ArgumentText(3), 10);
-    floppyMode = TextEquals(LowerLetters(ArgumentText(4)), "f");
+    PartSetArguments arguments = TakePartSetArguments();
+    inputName = arguments.fileName;
+    baseName = arguments.baseName;
+    floppyMode = arguments.floppyMode;
 
     PrintHelp();
-    if (inputName.Empty() || baseName.Empty() || floppyUnits < 1) EndProgram(0);
+    if (!arguments.Complete()) EndProgram(0);
 
     // Sizes are kept in 64 bits: every unit count of 1 or more works, and
     // inputs of 2 GiB and more show their true length.
-    std::int64_t partSize = floppyUnits * kFloppyUnitBytes;
+    std::int64_t partSize = arguments.floppyUnits * kFloppyUnitBytes;
 
     WriteLine("");
     WriteLine("The input file name is: ", inputName);

@@ -46,8 +46,17 @@ static_assert(kLargestRequest <= MAXDWORD);
 
 DWORD RequestSize(std::size_t count) { return static_cast<DWORD>(count < kLargestRequest ? count : kLargestRequest); }
 
-DWORD Limited(DWORD count, std::size_t takeAtMost) {
-    return takeAtMost < count ? static_cast<DWORD>(takeAtMost) : count;
+// Whether the seam fails this read or write (the injected code then the
+// thread's last error); a seam that only shortens it cuts *request.
+bool Refused(Call call, DWORD* request) {
+    Disturbance how;
+    if (!Disturbed(call, &how)) return false;
+    if (how.error != 0) {
+        SetLastError(static_cast<DWORD>(how.error));
+        return true;
+    }
+    if (how.takeAtMost < *request) *request = static_cast<DWORD>(how.takeAtMost);
+    return false;
 }
 
 }  // namespace
@@ -61,14 +70,9 @@ HANDLE CallCreateFile(const wchar_t* name, DWORD creation) {
 
 BOOL CallReadFile(HANDLE handle, void* buffer, std::size_t size, DWORD* done) {
     DWORD count = RequestSize(size);
-    Disturbance how;
-    if (Disturbed(Call::Read, &how)) {
-        if (how.error != 0) {
-            *done = 0;
-            SetLastError(static_cast<DWORD>(how.error));
-            return FALSE;
-        }
-        count = Limited(count, how.takeAtMost);
+    if (Refused(Call::Read, &count)) {
+        *done = 0;
+        return FALSE;
     }
     return ::ReadFile(handle, buffer, count, done, nullptr);
 }
@@ -79,14 +83,7 @@ BOOL CallWriteAll(HANDLE handle, const void* buffer, std::size_t count, std::siz
     while (*done < count) {
         DWORD request = RequestSize(count - *done);
         DWORD took = 0;
-        Disturbance how;
-        if (Disturbed(Call::Write, &how)) {
-            if (how.error != 0) {
-                SetLastError(static_cast<DWORD>(how.error));
-                return FALSE;
-            }
-            request = Limited(request, how.takeAtMost);
-        }
+        if (Refused(Call::Write, &request)) return FALSE;
         if (request != 0 && !::WriteFile(handle, bytes + *done, request, &took, nullptr)) {
             *done += took;
             return FALSE;
