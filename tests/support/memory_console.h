@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "../platform/console_device.h"
+#include "platform/console_device.h"
 
 namespace memory_console {
 
