@@ -11,6 +11,8 @@
 #include <sstream>
 #include <thread>
 
+#include "run_process.h"
+
 namespace test_support {
 namespace {
 
@@ -92,9 +94,11 @@ TerminalSession::TerminalSession(const std::string& command, const std::filesyst
     : socket_(UniqueSocket()), rows_(rows) {
     std::string where = folder.empty() ? std::filesystem::current_path().string() : folder.string();
     statusFile_ = std::filesystem::temp_directory_path() / (socket_ + ".status");
-    // tmux learns too late, now and then, how a pane's command ended; the
-    // shell that runs it notes that itself.
-    std::string line = "trap : INT QUIT\n" + command + "\necho $? > '" + statusFile_.string() + "'";
+    // tmux learns too late, now and then, how a pane's command ended, and
+    // moves the cursor for its closing notice; the shell that runs the
+    // command notes both before it ends.
+    std::string line = "trap : INT QUIT\n" + command + "\necho $? $(tmux display-message -p -t \"$TMUX_PANE\" " +
+                       "'#{cursor_x} #{cursor_y}') > '" + statusFile_.string() + "'";
     // The options come before the session, so that the command starts on a
     // pane of the full size (no status line) that stays after it ends.
     int code = -1;
@@ -156,9 +160,24 @@ std::string TerminalSession::ScreenText() const {
     return text;
 }
 
-int TerminalSession::CursorColumn() const { return Number(Format("#{cursor_x}"), -1); }
+std::vector<int> TerminalSession::Ending() const {
+    std::ifstream file(statusFile_);
+    std::vector<int> numbers;
+    std::string word;
+    while (file >> word) numbers.push_back(Number(word, -1));
+    numbers.resize(3, -1);
+    return numbers;
+}
 
-int TerminalSession::CursorRow() const { return Number(Format("#{cursor_y}"), -1); }
+int TerminalSession::CursorColumn() const {
+    int ended = Ending()[1];
+    return ended >= 0 ? ended : Number(Format("#{cursor_x}"), -1);
+}
+
+int TerminalSession::CursorRow() const {
+    int ended = Ending()[2];
+    return ended >= 0 ? ended : Number(Format("#{cursor_y}"), -1);
+}
 
 bool TerminalSession::WaitForText(const std::string& text, int timeoutMs) const {
     return WaitUntil(timeoutMs, [&] {
@@ -175,15 +194,37 @@ bool TerminalSession::WaitForEnd(int timeoutMs) const {
     return WaitUntil(timeoutMs, [&] { return Format("#{pane_dead}") == "1"; });
 }
 
-int TerminalSession::ExitStatus() const {
-    std::ifstream file(statusFile_);
-    std::string status;
-    std::getline(file, status);
-    return Number(status, -1);
-}
+int TerminalSession::ExitStatus() const { return Ending()[0]; }
 
 int TerminalSession::CommandProcess() const { return Number(Format("#{pane_pid}"), -1); }
 
 std::string TerminalSession::TerminalDevice() const { return Format("#{pane_tty}"); }
+
+std::string ToolCommand(const std::string& tool, const std::string& arguments) {
+    // Appended piece by piece: GCC 12 warns falsely of overlapping copies
+    // where a literal starts a chain of +.
+    std::string command = "'";
+    command.append(ToolPath(tool).string()).append("' ").append(arguments);
+    return command;
+}
+
+testing::AssertionResult ShowsExactly(const TerminalSession& terminal, const std::vector<std::string>& rows,
+                                      std::optional<Cursor> cursor) {
+    Cursor expected = cursor.value_or(Cursor{0, static_cast<int>(rows.size())});
+    std::vector<std::string> screen = terminal.Screen();
+    std::ostringstream differences;
+    for (std::size_t row = 0; row < screen.size(); ++row) {
+        std::string wanted = row < rows.size() ? rows[row] : "";
+        if (screen[row] == wanted) continue;
+        differences << "row " << row << " is \"" << screen[row] << "\", not \"" << wanted << "\"\n";
+    }
+    int column = terminal.CursorColumn(), row = terminal.CursorRow();
+    if (column != expected.column || row != expected.row) {
+        differences << "the cursor is at " << column << "," << row << ", not at " << expected.column << ","
+                    << expected.row << "\n";
+    }
+    if (differences.str().empty()) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << differences.str() << "--- screen ---\n" << terminal.ScreenText();
+}
 
 }  // namespace test_support

@@ -1,22 +1,26 @@
 // Runs a command on a real terminal for end-to-end tests: a detached tmux
 // pane of a fixed size (80x25 unless asked otherwise) on a server of its own,
 // keys sent to it, the screen read back as text. The command runs under a
-// shell that outlives Ctrl+C and Ctrl+\ and notes the command's exit status.
+// shell that outlives Ctrl+C and Ctrl+\ and notes the command's exit status
+// and where it left the cursor.
 //
 //     if (!test_support::TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
-//     test_support::TerminalSession terminal("'" + tool.string() + "' out part 1", folder.Path());
+//     test_support::TerminalSession terminal(test_support::ToolCommand("TOLVA", "out part 1"), folder.Path());
 //     ASSERT_TRUE(terminal.WaitForText("type y: "));
 //     terminal.Type("y");
 //     terminal.Press("Enter");
 //     ASSERT_TRUE(terminal.WaitForEnd());
 //     EXPECT_EQ(terminal.ExitStatus(), 0);
-//     EXPECT_EQ(terminal.Screen()[0], "...");
+//     EXPECT_TRUE(test_support::ShowsExactly(terminal, {"first row", "second row"}));
 //
 // Every wait polls the screen until its text is there or a timeout passes;
 // nothing relies on fixed sleeps. The server is killed when the session goes.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +28,10 @@ namespace test_support {
 
 // True when tmux can be run here (tests skip with GTEST_SKIP otherwise).
 bool TmuxAvailable();
+
+// A line for the shell that runs a built tool with the given arguments, as
+// they would be typed after its name.
+std::string ToolCommand(const std::string& tool, const std::string& arguments);
 
 class TerminalSession {
 public:
@@ -48,7 +56,8 @@ public:
     std::vector<std::string> Screen() const;
     // The rows joined with line feeds, for messages and searches.
     std::string ScreenText() const;
-    // The cursor's column and row, 0-based.
+    // The cursor's column and row, 0-based; after the end, where the command
+    // left it.
     int CursorColumn() const;
     int CursorRow() const;
 
@@ -70,11 +79,25 @@ private:
     std::string Tmux(const std::vector<std::string>& arguments, int* exitCode = nullptr) const;
     std::string Format(const std::string& format) const;
     std::vector<std::string> Rows(bool keepBlanks) const;
+    // What the shell noted after the command: its exit status, then the
+    // cursor's column and row; each -1 before the end.
+    std::vector<int> Ending() const;
 
     std::string socket_;
     std::filesystem::path statusFile_;
     int rows_;
     bool started_ = false;
 };
+
+struct Cursor {
+    int column;
+    int row;
+};
+
+// The screen holds exactly `rows` from the top and is blank below them, and
+// the cursor stands at `cursor`: by default at the start of the row after
+// them, where text that ends with a line end leaves it.
+testing::AssertionResult ShowsExactly(const TerminalSession& terminal, const std::vector<std::string>& rows,
+                                      std::optional<Cursor> cursor = std::nullopt);
 
 }  // namespace test_support

@@ -77,43 +77,41 @@ protected:
     void SetUp() override {
         if (!test_support::TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
     }
+    // The probe ends well and gives the terminal's settings back.
+    void ExpectGoodEnd(const TerminalSession& terminal) {
+        Outcome outcome = EndOf(terminal, folder);
+        EXPECT_EQ(outcome.status, 0);
+        EXPECT_EQ(outcome.after, outcome.before);
+    }
     ScratchFolder folder;
 };
 
+// The drawing's rules are tested on the in-memory console; here the real
+// terminal shows the cells where the drawing put them, and scrolls.
 TEST_F(TerminalTest, TextLandsWhereItIsDrawnOnARealTerminal) {
-    TerminalSession terminal(Wrapped("draw"), folder.Path());
-    ASSERT_TRUE(terminal.Started());
-    ASSERT_TRUE(terminal.WaitForText("done")) << terminal.ScreenText();
-    std::vector<std::string> screen = terminal.Screen();
-    std::vector<std::string> expected = {
-        "aXc",
-        "start",
-        "one",
-        "   two",
-        "bell!",
-        std::string(80, '='),
-        "",  // a row of exactly 80 wraps once; then CR LF
-        "01234567890123456789012345678901234567890123456789012345678901234567890123456789",
-        "01234",
-        "done",
+    std::vector<std::string> scrolled;
+    for (int n = 7; n <= 30; ++n) scrolled.push_back("line " + std::to_string(n));
+    scrolled.push_back("end");
+    struct Case {
+        const char* mode;
+        std::vector<std::string> rows;  // the last one a prompt, the cursor after it
+    } cases[] = {
+        {"draw",
+         {"aXc", "start", "one", "   two", "bell!", std::string(80, '='),
+          "",  // a row of exactly 80 wraps once; then CR LF
+          "01234567890123456789012345678901234567890123456789012345678901234567890123456789", "01234", "done"}},
+        {"scroll", scrolled},
     };
-    for (std::size_t row = 0; row < expected.size(); ++row) EXPECT_EQ(screen[row], expected[row]) << "row " << row;
-    EXPECT_EQ(terminal.CursorColumn(), 4);
-    EXPECT_EQ(terminal.CursorRow(), 9);
-    terminal.Press("Enter");
-    Outcome outcome = EndOf(terminal, folder);
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.after, outcome.before);
-}
-
-TEST_F(TerminalTest, TextBelowTheLastRowScrollsTheWindow) {
-    TerminalSession terminal(Wrapped("scroll"), folder.Path());
-    ASSERT_TRUE(terminal.WaitForText("end")) << terminal.ScreenText();
-    std::vector<std::string> screen = terminal.Screen();
-    for (int row = 0; row < 24; ++row) EXPECT_EQ(screen[row], "line " + std::to_string(row + 7)) << "row " << row;
-    EXPECT_EQ(screen[24], "end");
-    terminal.Press("Enter");
-    EXPECT_EQ(EndOf(terminal, folder).status, 0);
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.mode);
+        TerminalSession terminal(Wrapped(each.mode), folder.Path());
+        ASSERT_TRUE(terminal.WaitForText(each.rows.back())) << terminal.ScreenText();
+        int promptRow = static_cast<int>(each.rows.size()) - 1;
+        test_support::Cursor afterPrompt{static_cast<int>(each.rows.back().size()), promptRow};
+        EXPECT_TRUE(test_support::ShowsExactly(terminal, each.rows, afterPrompt));
+        terminal.Press("Enter");
+        ExpectGoodEnd(terminal);
+    }
 }
 
 TEST_F(TerminalTest, LineEditorEditsWithTheTerminalsKeys) {
@@ -138,11 +136,8 @@ TEST_F(TerminalTest, LineEditorEditsWithTheTerminalsKeys) {
     terminal.Type("ok");
     terminal.Press("Enter");
     ASSERT_TRUE(terminal.WaitForText("Got [ok]")) << terminal.ScreenText();
-    std::vector<std::string> screen = terminal.Screen();
-    EXPECT_EQ(screen[2], "Reply: ok");
-    Outcome outcome = EndOf(terminal, folder);
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.after, outcome.before);
+    EXPECT_EQ(terminal.Screen()[2], "Reply: ok");
+    ExpectGoodEnd(terminal);
 }
 
 TEST_F(TerminalTest, SpecialKeysComeAsZeroAndTheirCode) {
@@ -154,7 +149,7 @@ TEST_F(TerminalTest, SpecialKeysComeAsZeroAndTheirCode) {
     terminal.Press("Escape");
     ASSERT_TRUE(terminal.WaitForText("Keys: 0 59 0 72 97 27")) << terminal.ScreenText();
     terminal.Press("Enter");
-    EXPECT_EQ(EndOf(terminal, folder).status, 0);
+    ExpectGoodEnd(terminal);
 }
 
 TEST_F(TerminalTest, KeysTypedBeforeThePromptAreKept) {
@@ -162,7 +157,7 @@ TEST_F(TerminalTest, KeysTypedBeforeThePromptAreKept) {
     terminal.Type("early");
     terminal.Press("Enter");
     EXPECT_TRUE(terminal.WaitForText("Got [early]")) << terminal.ScreenText();
-    EXPECT_EQ(EndOf(terminal, folder).status, 0);
+    ExpectGoodEnd(terminal);
 }
 
 TEST_F(TerminalTest, ToneWithoutASpeakerRingsTheBellOutsideTheDrawing) {
@@ -171,10 +166,9 @@ TEST_F(TerminalTest, ToneWithoutASpeakerRingsTheBellOutsideTheDrawing) {
     }
     TerminalSession terminal(Wrapped("tone"), folder.Path());
     ASSERT_TRUE(terminal.WaitForText("toned")) << terminal.ScreenText();
-    EXPECT_EQ(terminal.Screen()[0], "toned");
-    EXPECT_EQ(terminal.CursorColumn(), 5);
+    EXPECT_TRUE(test_support::ShowsExactly(terminal, {"toned"}, test_support::Cursor{5, 0}));
     terminal.Press("Enter");
-    EXPECT_EQ(EndOf(terminal, folder).status, 0);
+    ExpectGoodEnd(terminal);
 }
 
 // How a run on the terminal ends, and the exit status the shell then sees.
