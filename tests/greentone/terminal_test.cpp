@@ -100,7 +100,7 @@ TEST_F(GreentoneMessages, HelpTextWhenAnArgumentIsMissing) {
 // Every help line is padded to 65 characters: in a window 65 columns wide each
 // one fills its row, so the line end leaves the row below it empty; in one of
 // 66 columns none of them wraps.
-TEST_F(GreentoneMessages, HelpLinesArePaddedTo65Characters) {
+TEST_F(GreentoneMessages, HelpTextIsPaddedTo65Columns) {
     const Tool& tool = kTools[0];
     ScratchFolder folder;
     TerminalSession narrow(test_support::ToolCommand(tool.name, ""), folder.Path(), 65, 40);

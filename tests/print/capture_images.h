@@ -1,5 +1,5 @@
 // Capture images for the print converter tests, and what the converters
-// must make of them, worked out here independently of the tools' code.
+// must make of them, calculated here independently of the tools' code.
 #pragma once
 
 #include <cstdint>
