@@ -16,15 +16,7 @@
 
 namespace {
 
-using test_support::MakeReadOnly;
-using test_support::PatternBytes;
-using test_support::ProcessOptions;
-using test_support::ProcessResult;
-using test_support::ReadWholeFile;
-using test_support::RunProcess;
-using test_support::ScratchFolder;
-using test_support::ToolPath;
-using test_support::WriteWholeFile;
+using namespace test_support;
 
 struct Tool {
     const char* name;
@@ -117,15 +109,6 @@ std::string Palette() { return PatternBytes(kHeaderBlock, 7); }
 std::string Image(const Tool& tool, unsigned seed = 3) { return PatternBytes(tool.expectedSize, seed); }
 
 bool Exists(const std::filesystem::path& path) { return std::filesystem::exists(path); }
-
-std::vector<std::string> FolderContents(const ScratchFolder& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // --- whole images ---------------------------------------------------------------------
 
@@ -339,7 +322,7 @@ TEST(GreentoneConverters, ConvertAFileIntoItself) {
         }
         EXPECT_EQ(Convert(folder, tool, {"image.bmp", output}).exitCode, 0);
         EXPECT_TRUE(SameBytes(ReadWholeFile(folder / "image.bmp"), ExpectedOutput(tool, palette, input)));
-        EXPECT_EQ(FolderContents(folder), (std::vector<std::string>{"image.bmp", "talmiro.dat"}));
+        EXPECT_EQ(FolderContents(folder.Path()), (std::vector<std::string>{"image.bmp", "talmiro.dat"}));
     }
 }
 

@@ -11,10 +11,7 @@
 
 namespace {
 
-using test_support::PatternBytes;
-using test_support::ScratchFolder;
-using test_support::TerminalSession;
-using test_support::WriteWholeFile;
+using namespace test_support;
 
 struct Tool {
     const char* name;
@@ -61,7 +58,7 @@ const std::string kSizeMessage = "..............pls chk files and filenames";
 class GreentoneMessages : public testing::Test {
 protected:
     void SetUp() override {
-        if (!test_support::TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+        if (!TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
     }
 
     // Runs the tool in the folder on a terminal of the given size until it
@@ -89,9 +86,9 @@ TEST_F(GreentoneMessages, HelpTextWhenAnArgumentIsMissing) {
         for (const char* arguments : {"", "in.bmp", "in.bmp ''"}) {
             SCOPED_TRACE(testing::Message() << tool.name << " " << arguments);
             ScratchFolder folder;
-            TerminalSession terminal(test_support::ToolCommand(tool.name, arguments), folder.Path());
+            TerminalSession terminal(ToolCommand(tool.name, arguments), folder.Path());
             RunToEnd(terminal);
-            EXPECT_TRUE(test_support::ShowsExactly(terminal, ShownHelpText(tool, terminal)));
+            EXPECT_TRUE(ShowsExactly(terminal, ShownHelpText(tool, terminal)));
             EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
         }
     }
@@ -103,18 +100,18 @@ TEST_F(GreentoneMessages, HelpTextWhenAnArgumentIsMissing) {
 TEST_F(GreentoneMessages, HelpTextIsPaddedTo65Columns) {
     const Tool& tool = kTools[0];
     ScratchFolder folder;
-    TerminalSession narrow(test_support::ToolCommand(tool.name, ""), folder.Path(), 65, 40);
+    TerminalSession narrow(ToolCommand(tool.name, ""), folder.Path(), 65, 40);
     RunToEnd(narrow);
     std::vector<std::string> everyOtherRow;
     for (const std::string& line : ShownHelpText(tool, narrow, 2 * kCreditRow)) {
         everyOtherRow.push_back(line);
         everyOtherRow.push_back("");
     }
-    EXPECT_TRUE(test_support::ShowsExactly(narrow, everyOtherRow));
+    EXPECT_TRUE(ShowsExactly(narrow, everyOtherRow));
 
-    TerminalSession wide(test_support::ToolCommand(tool.name, ""), folder.Path(), 66, 40);
+    TerminalSession wide(ToolCommand(tool.name, ""), folder.Path(), 66, 40);
     RunToEnd(wide);
-    EXPECT_TRUE(test_support::ShowsExactly(wide, ShownHelpText(tool, wide)));
+    EXPECT_TRUE(ShowsExactly(wide, ShownHelpText(tool, wide)));
 }
 
 TEST_F(GreentoneMessages, PaletteLinesComeBeforeTheInputLine) {
@@ -135,12 +132,12 @@ TEST_F(GreentoneMessages, PaletteLinesComeBeforeTheInputLine) {
         SCOPED_TRACE(each.what);
         ScratchFolder folder;
         if (each.palette) WriteWholeFile(folder / "talmiro.dat", PatternBytes(1078));
-        if (each.paletteReadOnly) test_support::MakeReadOnly(folder / "talmiro.dat");
+        if (each.paletteReadOnly) MakeReadOnly(folder / "talmiro.dat");
         if (each.input) WriteWholeFile(folder / "in.bmp", PatternBytes(tool.expectedSize));
-        if (each.inputReadOnly) test_support::MakeReadOnly(folder / "in.bmp");
-        TerminalSession terminal(test_support::ToolCommand(tool.name, "in.bmp out.bmp"), folder.Path());
+        if (each.inputReadOnly) MakeReadOnly(folder / "in.bmp");
+        TerminalSession terminal(ToolCommand(tool.name, "in.bmp out.bmp"), folder.Path());
         RunToEnd(terminal);
-        EXPECT_TRUE(test_support::ShowsExactly(terminal, each.lines));
+        EXPECT_TRUE(ShowsExactly(terminal, each.lines));
         EXPECT_FALSE(std::filesystem::exists(folder / "out.bmp"));
     }
 }
@@ -153,12 +150,12 @@ TEST_F(GreentoneMessages, NothingOnSuccessElseTheSizeMessage) {
             ScratchFolder folder;
             WriteWholeFile(folder / "talmiro.dat", PatternBytes(1078));
             WriteWholeFile(folder / "in.bmp", PatternBytes(size));
-            TerminalSession terminal(test_support::ToolCommand(tool.name, "in.bmp out.bmp"), folder.Path());
+            TerminalSession terminal(ToolCommand(tool.name, "in.bmp out.bmp"), folder.Path());
             RunToEnd(terminal);
             std::vector<std::string> shown;
             if (size != tool.expectedSize) shown = {kSizeMessage};
-            EXPECT_TRUE(test_support::ShowsExactly(terminal, shown));
-            EXPECT_EQ(test_support::ReadWholeFile(folder / "out.bmp").size(), 251078u);
+            EXPECT_TRUE(ShowsExactly(terminal, shown));
+            EXPECT_EQ(ReadWholeFile(folder / "out.bmp").size(), 251078u);
         }
     }
 }
@@ -170,12 +167,12 @@ TEST_F(GreentoneMessages, RunTimeErrorReportInsteadOfTheSizeMessage) {
     ScratchFolder folder;
     WriteWholeFile(folder / "talmiro.dat", PatternBytes(1078));
     WriteWholeFile(folder / "in.bmp", PatternBytes(1000));
-    TerminalSession terminal(test_support::ToolCommand(tool.name, "in.bmp nowhere/out.bmp"), folder.Path());
+    TerminalSession terminal(ToolCommand(tool.name, "in.bmp nowhere/out.bmp"), folder.Path());
     RunToEnd(terminal, 3);
     std::string report = terminal.Screen()[0];
     EXPECT_EQ(report.rfind("Runtime error 3 at $", 0), 0u) << report;
     EXPECT_EQ(report.size(), 28u);
-    EXPECT_TRUE(test_support::ShowsExactly(terminal, {report, "  $" + report.substr(20), ""}));
+    EXPECT_TRUE(ShowsExactly(terminal, {report, "  $" + report.substr(20), ""}));
 }
 
 }  // namespace

@@ -5,17 +5,11 @@
 #include <filesystem>
 
 #include "part_files.h"
-#include "run_process.h"
 #include "terminal_session.h"
+#include "tool_test.h"
 
 namespace fs = std::filesystem;
-using test_support::Cursor;
-using test_support::PatternBytes;
-using test_support::ReadWholeFile;
-using test_support::ScratchFolder;
-using test_support::ShowsExactly;
-using test_support::TerminalSession;
-using test_support::WriteWholeFile;
+using namespace test_support;
 
 namespace {
 
@@ -23,20 +17,18 @@ const std::string kIndent(17, ' ');
 const std::string kQuestion = "Press X to signal that it is finished, or G to go back and try again:";
 const std::string kReady = kIndent + "AND NOW ENTER WHEN READY (X when complete):";
 
-class JoinerOnTerminal : public testing::Test {
+class JoinerOnTerminal : public ToolTest {
 protected:
     void SetUp() override {
-        if (!test_support::TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+        if (!TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
     }
-    std::string Command(const std::string& arguments) { return test_support::ToolCommand("TOLVA", arguments); }
+    std::string Command(const std::string& arguments) { return ToolCommand("TOLVA", arguments); }
     std::string MakeParts(std::initializer_list<std::size_t> sizes) { return ::MakeParts(folder.Path(), sizes); }
     void Confirm(TerminalSession& terminal) {
         ASSERT_TRUE(terminal.WaitForText("type y: ")) << terminal.ScreenText();
         terminal.Type("y");
         terminal.Press("Enter");
     }
-
-    ScratchFolder folder;
 };
 
 }  // namespace

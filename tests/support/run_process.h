@@ -4,6 +4,8 @@
 // for (fork/exec on POSIX, CreateProcess on Windows).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -31,6 +33,11 @@ struct ProcessOptions {
 ProcessResult RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                          const ProcessOptions& options = {});
 
+// The process ended through the run-time error report with this number: its
+// exit code, and on standard error two lines naming one place, then an empty
+// line.
+testing::AssertionResult EndedWithReport(const ProcessResult& result, int number);
+
 // A fresh empty folder under the system's temporary folder, removed when the
 // object goes away.
 class ScratchFolder {
@@ -47,6 +54,8 @@ private:
 };
 
 std::string ReadWholeFile(const std::filesystem::path& file);
+// The names in a folder, sorted.
+std::vector<std::string> FolderContents(const std::filesystem::path& folder);
 // Takes every write permission away (on Windows: the read-only attribute).
 void MakeReadOnly(const std::filesystem::path& file);
 void WriteWholeFile(const std::filesystem::path& file, const std::string& bytes);
