@@ -83,6 +83,16 @@ void PressKeypadDigit(std::uint8_t digit, bool altDown) {
 
 void ReleaseAlt() { Queue(Event(device::EventKind::AltReleased)); }
 
+void Play(const std::vector<Keystroke>& script) {
+    for (const Keystroke& step : script) {
+        if (step.typed.empty()) {
+            PressSpecial(step.special);
+        } else {
+            Type(step.typed);
+        }
+    }
+}
+
 int ToneHz() { return toneHz; }
 int StartCount() { return starts; }
 int EndCount() { return ends; }
