@@ -131,6 +131,10 @@ void TerminalSession::Type(const std::string& text) { Tmux({"send-keys", "-t", "
 
 void TerminalSession::Press(const std::string& keyName) { Tmux({"send-keys", "-t", "test", keyName}); }
 
+void TerminalSession::Press(std::initializer_list<std::string> keyNames) {
+    for (const std::string& keyName : keyNames) Press(keyName);
+}
+
 std::vector<std::string> TerminalSession::Rows(bool keepBlanks) const {
     // One row of history too: when the command has ended, tmux writes its
     // "Pane is dead" notice below the last row, which scrolls the screen up

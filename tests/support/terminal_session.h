@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,6 +51,8 @@ public:
     void Type(const std::string& text);
     // One key by its tmux name: Enter, Escape, BSpace, Left, Home, F1, C-c ...
     void Press(const std::string& keyName);
+    // Several, one after the other.
+    void Press(std::initializer_list<std::string> keyNames);
 
     // The visible rows, exactly `rows` of them, without trailing blanks; after
     // the end, the screen as the command left it.

@@ -130,8 +130,7 @@ void Run(const Path& path) {
                 bool expected = code == kWriteProtected || (kind == static_cast<int>(Call::Write) && code == 101) ||
                                 (kind == static_cast<int>(Call::Read) && code == 161);
                 EXPECT_TRUE(expected) << "exit code " << code << "\n" << failed.process.errors;
-                EXPECT_TRUE(failed.process.errors.starts_with("Runtime error " + std::to_string(code) + " at $"))
-                    << failed.process.errors;
+                EXPECT_TRUE(test_support::EndedWithReport(failed.process, code));
             }
             ExpectWhole(original, clean, after, code != 0);
             if (!transfer) continue;
@@ -139,6 +138,16 @@ void Run(const Path& path) {
             EXPECT_EQ(shortened.process.exitCode, 0) << "after a short transfer\n" << shortened.process.errors;
             EXPECT_TRUE(Files(folder.Path()) == clean) << "a short transfer changed the result";
         }
+    }
+}
+
+void RunConverter(const std::string& input, const std::function<void(const std::filesystem::path&)>& prepare) {
+    for (const std::string& output : {std::string("out.bmp"), input}) {
+        SCOPED_TRACE(output);
+        Path path;
+        path.arguments = {input, output};
+        path.prepare = prepare;
+        Run(path);
     }
 }
 

@@ -118,15 +118,9 @@ TEST_F(TerminalTest, LineEditorEditsWithTheTerminalsKeys) {
     TerminalSession terminal(Wrapped("reply 2"), folder.Path());
     ASSERT_TRUE(terminal.WaitForText("Reply: ")) << terminal.ScreenText();
     terminal.Type("hello");
-    terminal.Press("Left");
-    terminal.Press("Left");
-    terminal.Press("BSpace");  // not at the end: nothing
-    terminal.Press("End");
-    terminal.Press("BSpace");
-    terminal.Press("Home");
+    terminal.Press({"Left", "Left", "BSpace", "End", "BSpace", "Home"});  // the first BSpace, not at the end: nothing
     terminal.Type("J");
-    terminal.Press("F5");  // ignored
-    terminal.Press("Enter");
+    terminal.Press({"F5", "Enter"});  // F5 is ignored
     ASSERT_TRUE(terminal.WaitForText("Got [Jell]")) << terminal.ScreenText();
     EXPECT_EQ(terminal.Screen()[0], "Reply: Jell");
     terminal.Type("wrong");
@@ -143,10 +137,7 @@ TEST_F(TerminalTest, LineEditorEditsWithTheTerminalsKeys) {
 TEST_F(TerminalTest, SpecialKeysComeAsZeroAndTheirCode) {
     TerminalSession terminal(Wrapped("keys 6"), folder.Path());
     ASSERT_TRUE(terminal.WaitForText("Keys:")) << terminal.ScreenText();
-    terminal.Press("F1");
-    terminal.Press("Up");
-    terminal.Type("a");
-    terminal.Press("Escape");
+    terminal.Press({"F1", "Up", "a", "Escape"});
     ASSERT_TRUE(terminal.WaitForText("Keys: 0 59 0 72 97 27")) << terminal.ScreenText();
     terminal.Press("Enter");
     ExpectGoodEnd(terminal);
