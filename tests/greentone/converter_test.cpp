@@ -146,12 +146,10 @@ TEST(GreentoneConverters, ConvertWholeImagesExactly) {
 TEST(GreentoneConverters, ReplaceAnExistingOutputWithoutAsking) {
     const Tool& tool = kTools[1];
     ScratchFolder folder;
-    std::string palette = Palette();
-    std::string input = Image(tool);
-    WriteInputs(folder, palette, input);
+    WriteInputs(folder, Palette(), Image(tool));
     WriteWholeFile(folder / "out.bmp", std::string(400000, 'x'));
     EXPECT_EQ(Convert(folder, tool, {"in.bmp", "out.bmp"}).exitCode, 0);
-    EXPECT_TRUE(SameBytes(ReadWholeFile(folder / "out.bmp"), ExpectedOutput(tool, palette, input)));
+    EXPECT_TRUE(SameBytes(ReadWholeFile(folder / "out.bmp"), ExpectedOutput(tool, Palette(), Image(tool))));
 }
 
 TEST(GreentoneConverters, TakeTheHeaderBlockFromPaletteFilesOfAnySize) {
@@ -312,15 +310,13 @@ TEST(GreentoneConverters, ConvertAFileIntoItself) {
     for (const char* outputName : {"image.bmp", "./image.bmp", "../%s/image.bmp"}) {
         SCOPED_TRACE(outputName);
         ScratchFolder folder;
-        std::string palette = Palette();
-        std::string input = Image(tool);
-        WriteInputs(folder, palette, input, "image.bmp");
+        WriteInputs(folder, Palette(), Image(tool), "image.bmp");
         std::string output = outputName;
         if (auto at = output.find("%s"); at != std::string::npos) {
             output.replace(at, 2, folder.Path().filename().string());
         }
         EXPECT_EQ(Convert(folder, tool, {"image.bmp", output}).exitCode, 0);
-        EXPECT_TRUE(SameBytes(ReadWholeFile(folder / "image.bmp"), ExpectedOutput(tool, palette, input)));
+        EXPECT_TRUE(SameBytes(ReadWholeFile(folder / "image.bmp"), ExpectedOutput(tool, Palette(), Image(tool))));
         EXPECT_EQ(FolderContents(folder.Path()), (std::vector<std::string>{"image.bmp", "talmiro.dat"}));
     }
 }
@@ -330,9 +326,7 @@ TEST(GreentoneConverters, ConvertAFileIntoItself) {
 TEST(GreentoneConverters, EndFailedOutputsWithTheRunTimeErrorReport) {
     const Tool& tool = kTools[2];
     ScratchFolder folder;
-    std::string palette = Palette();
-    std::string input = Image(tool);
-    WriteInputs(folder, palette, input);
+    WriteInputs(folder, Palette(), Image(tool));
 
     EXPECT_TRUE(EndedWithReport(Convert(folder, tool, {"in.bmp", "nowhere/out.bmp"}), 3));
     EXPECT_FALSE(Exists(folder / "nowhere"));
@@ -341,8 +335,8 @@ TEST(GreentoneConverters, EndFailedOutputsWithTheRunTimeErrorReport) {
     // A different file keeps what was written before the failure.
     ProcessResult limited = Convert(folder, tool, {"in.bmp", "out.bmp"}, 100000);
     EXPECT_EQ(limited.exitCode, 101);
-    EXPECT_EQ(ReadWholeFile(folder / "out.bmp"), ExpectedOutput(tool, palette, input).substr(0, 100000));
-    EXPECT_EQ(ReadWholeFile(folder / "in.bmp"), input);
+    EXPECT_EQ(ReadWholeFile(folder / "out.bmp"), ExpectedOutput(tool, Palette(), Image(tool)).substr(0, 100000));
+    EXPECT_EQ(ReadWholeFile(folder / "in.bmp"), Image(tool));
 }
 
 }  // namespace

@@ -200,32 +200,27 @@ TEST_P(TerminalRestoredTest, SettingsAreAsFoundAfterTheEnd) {
     EXPECT_FALSE(outcome.after.empty());
 }
 
+// A signal sent while the probe waits for a reply; it ends the probe as it
+// would any process (128 + n), unless the report takes it over.
+Ending Signalled(const char* name, int signal, int status = 0) {
+    return {name, "reply 1", "Reply: ", signal, status != 0 ? status : 128 + signal};
+}
+
 // Every catchable signal whose default action ends a process: the terminal
 // comes back, then the signal ends the probe as it would any process. The
 // signals of processor faults end through the run-time error report.
-INSTANTIATE_TEST_SUITE_P(Endings, TerminalRestoredTest,
-                         ::testing::Values(Ending{"EndProgram", "reply 1", "Reply: ", 0, 0},
-                                           Ending{"ReturnFromMain", "return", "return", 0, 0},
-                                           Ending{"RunTimeError", "error", "error", 0, 2},
-                                           Ending{"ProcessorFault", "fault", "Runtime error 216 at $", 0, 216},
-                                           Ending{"CtrlC", "reply 1", "Reply: ", SIGINT, 130},
-                                           Ending{"HUP", "reply 1", "Reply: ", SIGHUP, 128 + SIGHUP},
-                                           Ending{"QUIT", "reply 1", "Reply: ", SIGQUIT, 128 + SIGQUIT},
-                                           Ending{"ILL", "reply 1", "Reply: ", SIGILL, 128 + SIGILL},
-                                           Ending{"TRAP", "reply 1", "Reply: ", SIGTRAP, 128 + SIGTRAP},
-                                           Ending{"ABRT", "reply 1", "Reply: ", SIGABRT, 128 + SIGABRT},
-                                           Ending{"BUS", "reply 1", "Reply: ", SIGBUS, 216},
-                                           Ending{"FPE", "reply 1", "Reply: ", SIGFPE, 200},
-                                           Ending{"SEGV", "reply 1", "Reply: ", SIGSEGV, 216},
-                                           Ending{"USR1", "reply 1", "Reply: ", SIGUSR1, 128 + SIGUSR1},
-                                           Ending{"USR2", "reply 1", "Reply: ", SIGUSR2, 128 + SIGUSR2},
-                                           Ending{"ALRM", "reply 1", "Reply: ", SIGALRM, 128 + SIGALRM},
-                                           Ending{"TERM", "reply 1", "Reply: ", SIGTERM, 128 + SIGTERM},
-                                           Ending{"XCPU", "reply 1", "Reply: ", SIGXCPU, 128 + SIGXCPU},
-                                           Ending{"VTALRM", "reply 1", "Reply: ", SIGVTALRM, 128 + SIGVTALRM},
-                                           Ending{"PROF", "reply 1", "Reply: ", SIGPROF, 128 + SIGPROF},
-                                           Ending{"SYS", "reply 1", "Reply: ", SIGSYS, 128 + SIGSYS}),
-                         [](const ::testing::TestParamInfo<Ending>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Endings, TerminalRestoredTest,
+    ::testing::Values(Ending{"EndProgram", "reply 1", "Reply: ", 0, 0},
+                      Ending{"ReturnFromMain", "return", "return", 0, 0}, Ending{"RunTimeError", "error", "error", 0, 2},
+                      Ending{"ProcessorFault", "fault", "Runtime error 216 at $", 0, 216},
+                      Signalled("CtrlC", SIGINT), Signalled("HUP", SIGHUP), Signalled("QUIT", SIGQUIT),
+                      Signalled("ILL", SIGILL), Signalled("TRAP", SIGTRAP), Signalled("ABRT", SIGABRT),
+                      Signalled("BUS", SIGBUS, 216), Signalled("FPE", SIGFPE, 200), Signalled("SEGV", SIGSEGV, 216),
+                      Signalled("USR1", SIGUSR1), Signalled("USR2", SIGUSR2), Signalled("ALRM", SIGALRM),
+                      Signalled("TERM", SIGTERM), Signalled("XCPU", SIGXCPU), Signalled("VTALRM", SIGVTALRM),
+                      Signalled("PROF", SIGPROF), Signalled("SYS", SIGSYS)),
+    [](const ::testing::TestParamInfo<Ending>& info) { return std::string(info.param.name); });
 
 // --- a terminal that answers the cursor query late ----------------------------
 
