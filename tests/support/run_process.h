@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "not_copyable.h"
+
 namespace test_support {
 
 struct ProcessResult {
@@ -40,12 +42,10 @@ testing::AssertionResult EndedWithReport(const ProcessResult& result, int number
 
 // A fresh empty folder under the system's temporary folder, removed when the
 // object goes away.
-class ScratchFolder {
+class ScratchFolder : NotCopyable {
 public:
     ScratchFolder();
     ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
     const std::filesystem::path& Path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 

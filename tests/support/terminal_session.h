@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "not_copyable.h"
+
 namespace test_support {
 
 // True when tmux can be run here (tests skip with GTEST_SKIP otherwise).
@@ -34,7 +36,7 @@ bool TmuxAvailable();
 // they would be typed after its name.
 std::string ToolCommand(const std::string& tool, const std::string& arguments);
 
-class TerminalSession {
+class TerminalSession : NotCopyable {
 public:
     // Starts `command`, a line for /bin/sh, in `folder` (empty: the current
     // one). The line must not end the shell itself (no `exit`; `(exit n)` is
@@ -42,8 +44,6 @@ public:
     explicit TerminalSession(const std::string& command, const std::filesystem::path& folder = {}, int columns = 80,
                              int rows = 25);
     ~TerminalSession();
-    TerminalSession(const TerminalSession&) = delete;
-    TerminalSession& operator=(const TerminalSession&) = delete;
 
     bool Started() const { return started_; }
 

@@ -228,7 +228,7 @@ INSTANTIATE_TEST_SUITE_P(
 // emulator it answers no query by itself, so the test answers when it likes.
 // The test keeps the terminal open after the probe has ended, so that what
 // the terminal would echo then can still be read.
-class SlowTerminal {
+class SlowTerminal : test_support::NotCopyable {
 public:
     explicit SlowTerminal(const std::vector<std::string>& arguments) {
         master_ = posix_openpt(O_RDWR | O_NOCTTY);
@@ -264,8 +264,6 @@ public:
         if (slave_ >= 0) close(slave_);
         if (master_ >= 0) close(master_);
     }
-    SlowTerminal(const SlowTerminal&) = delete;
-    SlowTerminal& operator=(const SlowTerminal&) = delete;
 
     bool Started() const { return child_ > 0 && slave_ >= 0; }
     void Send(const std::string& bytes) { EXPECT_EQ(write(master_, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
