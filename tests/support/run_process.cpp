@@ -56,7 +56,7 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
         std::vector<std::string> copies = arguments;
         for (std::string& argument : copies) argv.push_back(argument.data());
         argv.push_back(nullptr);
-        execv(name.c_str(), argv.data());
+        execvp(name.c_str(), argv.data());
         _exit(127);
     }
     close(toChild[0]);

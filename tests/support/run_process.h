@@ -32,6 +32,7 @@ struct ProcessOptions {
     int deadlineSeconds = 60;              // a child still running then is killed, so that a hang fails
 };
 
+// A program named without a folder is looked for on the system's path.
 ProcessResult RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                          const ProcessOptions& options = {});
 

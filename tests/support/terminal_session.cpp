@@ -1,11 +1,8 @@
 #include "terminal_session.h"
 
-#include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -18,45 +15,6 @@ namespace {
 
 // How often a wait looks at the pane again.
 constexpr auto kPollInterval = std::chrono::milliseconds(20);
-
-// Runs a program with arguments (no shell); gives its standard output.
-std::string RunCapturing(const std::vector<std::string>& arguments, int* exitCode) {
-    int out[2];
-    if (pipe(out) != 0) {
-        if (exitCode != nullptr) *exitCode = -1;
-        return {};
-    }
-    pid_t child = fork();
-    if (child == 0) {
-        dup2(out[1], 1);
-        int null = open("/dev/null", O_WRONLY);
-        if (null >= 0) dup2(null, 2);
-        close(out[0]);
-        close(out[1]);
-        std::vector<char*> argv;
-        std::vector<std::string> copies = arguments;
-        for (std::string& argument : copies) argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    close(out[1]);
-    std::string text;
-    char buffer[4096];
-    for (;;) {
-        ssize_t got = read(out[0], buffer, sizeof buffer);
-        if (got > 0) {
-            text.append(buffer, static_cast<std::size_t>(got));
-        } else if (got == 0 || errno != EINTR) {
-            break;
-        }
-    }
-    close(out[0]);
-    int status = 0;
-    if (child > 0) waitpid(child, &status, 0);
-    if (exitCode != nullptr) *exitCode = child > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return text;
-}
 
 std::string UniqueSocket() {
     static std::atomic<int> counter{0};
@@ -85,9 +43,9 @@ int Number(const std::string& text, int otherwise) {
 }  // namespace
 
 bool TmuxAvailable() {
-    int code = -1;
-    RunCapturing({"tmux", "-V"}, &code);
-    return code == 0;
+    ProcessOptions options;
+    options.inputFromNullDevice = true;
+    return RunProcess("tmux", {"-V"}, options).exitCode == 0;
 }
 
 TerminalSession::TerminalSession(const std::string& command, const std::filesystem::path& folder, int columns, int rows)
@@ -116,9 +74,13 @@ TerminalSession::~TerminalSession() {
 }
 
 std::string TerminalSession::Tmux(const std::vector<std::string>& arguments, int* exitCode) const {
-    std::vector<std::string> line = {"tmux", "-L", socket_, "-f", "/dev/null"};
+    std::vector<std::string> line = {"-L", socket_, "-f", "/dev/null"};
     line.insert(line.end(), arguments.begin(), arguments.end());
-    return RunCapturing(line, exitCode);
+    ProcessOptions options;
+    options.inputFromNullDevice = true;
+    ProcessResult result = RunProcess("tmux", line, options);
+    if (exitCode != nullptr) *exitCode = result.exitCode;
+    return result.output;
 }
 
 std::string TerminalSession::Format(const std::string& format) const {

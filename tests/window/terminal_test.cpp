@@ -114,26 +114,6 @@ TEST_F(TerminalTest, TextLandsWhereItIsDrawnOnARealTerminal) {
     }
 }
 
-TEST_F(TerminalTest, LineEditorEditsWithTheTerminalsKeys) {
-    TerminalSession terminal(Wrapped("reply 2"), folder.Path());
-    ASSERT_TRUE(terminal.WaitForText("Reply: ")) << terminal.ScreenText();
-    terminal.Type("hello");
-    terminal.Press({"Left", "Left", "BSpace", "End", "BSpace", "Home"});  // the first BSpace, not at the end: nothing
-    terminal.Type("J");
-    terminal.Press({"F5", "Enter"});  // F5 is ignored
-    ASSERT_TRUE(terminal.WaitForText("Got [Jell]")) << terminal.ScreenText();
-    EXPECT_EQ(terminal.Screen()[0], "Reply: Jell");
-    terminal.Type("wrong");
-    terminal.Press("Escape");
-    // The Esc is known as such only when nothing has followed it for a moment.
-    ASSERT_TRUE(terminal.WaitForText("]\nReply:\n")) << terminal.ScreenText();
-    terminal.Type("ok");
-    terminal.Press("Enter");
-    ASSERT_TRUE(terminal.WaitForText("Got [ok]")) << terminal.ScreenText();
-    EXPECT_EQ(terminal.Screen()[2], "Reply: ok");
-    ExpectGoodEnd(terminal);
-}
-
 TEST_F(TerminalTest, SpecialKeysComeAsZeroAndTheirCode) {
     TerminalSession terminal(Wrapped("keys 6"), folder.Path());
     ASSERT_TRUE(terminal.WaitForText("Keys:")) << terminal.ScreenText();
