@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <algorithm>
 #include <iostream>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -25,8 +24,6 @@ namespace {
 
 // The greentone converters read their header block from this file.
 constexpr std::size_t kHeaderBlockBytes = 1078;
-
-using Snapshot = std::map<std::string, std::string>;
 
 // The names of the files that differ between two snapshots.
 std::vector<std::string> Changed(const Snapshot& before, const Snapshot& after) {
@@ -54,22 +51,7 @@ protected:
         options.folder = in;
         return Run(run.tool, run.arguments, run.keys, options);
     }
-
-    // Every file below the folder with its bytes; a link as its target.
-    Snapshot Files() const {
-        Snapshot files;
-        for (const auto& entry : fs::recursive_directory_iterator(folder.Path())) {
-            std::string name = fs::relative(entry.path(), folder.Path()).string();
-            if (entry.is_symlink()) {
-                files[name] = "-> " + fs::read_symlink(entry.path()).string();
-            } else if (entry.is_regular_file()) {
-                files[name] = ReadWholeFile(entry.path());
-            }
-        }
-        return files;
-    }
 };
-
 
 // A lock of the kind a run takes on a file it reads, held by the test itself.
 class HeldForReading {
@@ -112,14 +94,14 @@ TEST_F(FileSafety, AFileOneRunUsesIsNeverEmptiedByAnother) {
         fs::create_hard_link(folder / "part1.zip", folder / "hard.zip");
         WriteWholeFile(folder / "cap.bmp", print_test::CaptureImage());
         WriteWholeFile(folder / "held.bmp", PatternBytes(5000, 9));
-        auto before = Files();
+        auto before = FolderSnapshot(folder.Path());
         HeldForReading held(folder / "held.bmp");
         ASSERT_TRUE(!c.holdOutput || held.Held());
 
         ProcessResult result = Start(c.run);
         EXPECT_TRUE(EndedWithReport(result, 5));
         EXPECT_EQ(result.output.find("You can combine"), std::string::npos);
-        EXPECT_EQ(Changed(before, Files()), std::vector<std::string>{});
+        EXPECT_EQ(Changed(before, FolderSnapshot(folder.Path())), std::vector<std::string>{});
     }
 }
 
@@ -154,14 +136,14 @@ TEST_F(FileSafety, ANameTooLongToHoldReachesNoFile) {
         SCOPED_TRACE(testing::Message() << c.run.tool << " " << c.run.arguments[0].substr(0, 10) << " "
                                         << c.run.arguments[1].substr(0, 10));
         fs::remove(folder / "out.dat");
-        auto before = Files();
+        auto before = FolderSnapshot(folder.Path());
         ProcessResult result = Start(c.run);
         if (c.exitCode == 3) {
             EXPECT_TRUE(EndedWithReport(result, 3));
         } else {
             EXPECT_EQ(result.exitCode, c.exitCode) << result.errors;
         }
-        auto after = Files();
+        auto after = FolderSnapshot(folder.Path());
         after.erase("out.dat");  // TOLVA's own output, empty
         EXPECT_EQ(Changed(before, after), std::vector<std::string>{});
     }

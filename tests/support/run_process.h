@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,10 @@ private:
 std::string ReadWholeFile(const std::filesystem::path& file);
 // The names in a folder, sorted.
 std::vector<std::string> FolderContents(const std::filesystem::path& folder);
+// Everything below a folder by its path from there: a file with its bytes,
+// a link as "-> " and its target, a folder as "<folder>".
+using Snapshot = std::map<std::string, std::string>;
+Snapshot FolderSnapshot(const std::filesystem::path& folder);
 // Takes every write permission away (on Windows: the read-only attribute).
 void MakeReadOnly(const std::filesystem::path& file);
 void WriteWholeFile(const std::filesystem::path& file, const std::string& bytes);

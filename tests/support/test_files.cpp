@@ -43,6 +43,22 @@ std::vector<std::string> FolderContents(const std::filesystem::path& folder) {
     return names;
 }
 
+Snapshot FolderSnapshot(const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    Snapshot files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        std::string name = fs::relative(entry.path(), folder).string();
+        if (entry.is_symlink()) {
+            files[name] = "-> " + fs::read_symlink(entry.path()).string();
+        } else if (entry.is_directory()) {
+            files[name] = "<folder>";
+        } else {
+            files[name] = ReadWholeFile(entry.path());
+        }
+    }
+    return files;
+}
+
 testing::AssertionResult EndedWithReport(const ProcessResult& result, int number) {
     std::string head = "Runtime error ";
     head.append(std::to_string(number)).append(" at $");
