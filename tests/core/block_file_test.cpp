@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 
 #include "block_file_fixture.h"
 
@@ -8,33 +9,33 @@ using platform::fault::Call;
 using test_support::ReadWholeFile;
 using test_support::WriteWholeFile;
 
-TEST_F(BlockFileTest, ReadBlockGivesWhatIsLeftThenZero) {
-    WriteWholeFile(folder / "in", std::string(40, 'x'));
-    BlockFile file = Bound("in");
-    OpenExisting(file, 1);
-    EXPECT_EQ(RecordCount(file), 40);
-    char buffer[100];
-    std::uint16_t done = 99;
-    ReadBlock(file, buffer, 100, done);
-    EXPECT_EQ(done, 40);
-    ReadBlock(file, buffer, 100, done);
-    EXPECT_EQ(done, 0);
-    EXPECT_EQ(RecordCount(file), 40);  // measuring does not move the position
-    CloseFile(file);
-    EXPECT_EQ(FetchIoResult(), 0);
-}
-
-TEST_F(BlockFileTest, RecordCountIsInWholeRecords) {
-    WriteWholeFile(folder / "in", std::string(1000, 'x'));
-    BlockFile file = Bound("in");
-    OpenExisting(file, 300);
-    EXPECT_EQ(RecordCount(file), 3);
-    char buffer[600];
-    std::uint16_t done = 0;
-    ReadBlock(file, buffer, 2, done);
-    EXPECT_EQ(done, 2);
-    ReadBlock(file, buffer, 2, done);
-    EXPECT_EQ(done, 1);  // 400 bytes left: one whole record
+TEST_F(BlockFileTest, FilesAreCountedAndReadInWholeRecords) {
+    struct Case {
+        std::size_t fileBytes;
+        std::uint16_t recordBytes;
+        std::int64_t records;
+        std::uint16_t asked;               // records each ReadBlock asks for
+        std::vector<std::uint16_t> given;  // and the records each one gives
+    } cases[] = {
+        {40, 1, 40, 100, {40, 0}},  // what is left, then nothing
+        {1000, 300, 3, 2, {2, 1}},  // 400 bytes left after two records: one whole record
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.recordBytes);
+        WriteWholeFile(folder / "in", std::string(c.fileBytes, 'x'));
+        BlockFile file = Bound("in");
+        OpenExisting(file, c.recordBytes);
+        EXPECT_EQ(RecordCount(file), c.records);
+        std::string buffer(c.asked * c.recordBytes, '\0');
+        for (std::uint16_t expected : c.given) {
+            std::uint16_t done = 99;
+            ReadBlock(file, buffer.data(), c.asked, done);
+            EXPECT_EQ(done, expected);
+        }
+        EXPECT_EQ(RecordCount(file), c.records);  // measuring does not move the position
+        CloseFile(file);
+        EXPECT_EQ(FetchIoResult(), 0);
+    }
 }
 
 TEST_F(BlockFileTest, CreateEmptyCutsAnExistingFile) {

@@ -13,31 +13,14 @@ using platform::fault::Call;
 using test_support::WriteWholeFile;
 
 TEST_F(BlockFileTest, SystemFailuresBecomeTheirNumbers) {
-    WriteWholeFile(folder / "in", "data");
-    BlockFile file = Bound("in");
-    OpenExisting(file, 1);
-    char buffer[8];
-    std::uint16_t done = 0;
-    platform::fault::Inject(Call::Read, 1, EIO);
-    ReadBlock(file, buffer, 8, done);
-    EXPECT_EQ(FetchIoResult(), 161);
-    platform::fault::Inject(Call::Read, 1, EINTR);  // an interruption is retried, never reported
-    ReadBlock(file, buffer, 8, done);
-    EXPECT_EQ(FetchIoResult(), 0);
-    EXPECT_EQ(done, 4);
-    platform::fault::Inject(Call::Write, 1, ENOSPC);
-    WriteBlock(file, "x", 1, done);
-    EXPECT_EQ(FetchIoResult(), 101);
-    platform::fault::Inject(Call::Write, 1, EIO);
-    WriteBlock(file, "x", 1, done);
-    EXPECT_EQ(FetchIoResult(), 160);
-    platform::fault::Inject(Call::Close, 1, EIO);
-    CloseFile(file);
-    EXPECT_EQ(FetchIoResult(), 160);
-    EXPECT_EQ(file.state, FileState::Closed);
-    platform::fault::Inject(Call::Open, 1, EMFILE);
-    OpenExisting(file, 1);
-    EXPECT_EQ(FetchIoResult(), 4);
+    ExpectFailures({
+        {Call::Read, EIO, 161},
+        {Call::Read, EINTR, 0, 4},  // an interruption is retried, never reported
+        {Call::Write, ENOSPC, 101},
+        {Call::Write, EIO, 160},
+        {Call::Close, EIO, 160},
+        {Call::Open, EMFILE, 4},
+    });
 }
 
 TEST_F(BlockFileTest, OpeningsHoldTheFileSoThatNoneEmptiesWhatAnotherUses) {

@@ -59,8 +59,3 @@ TEST(PartFileName, CutsAt255BytesAndMarksTheCut) {
     EXPECT_EQ(PartFileName(base, 10).View(), std::string(250, 'b') + "10.zi");
     EXPECT_TRUE(PartFileName(base, 10).cut);
 }
-
-TEST(TransferBlock, AFloppyUnitIsExactly25Blocks) {
-    EXPECT_EQ(kFloppyUnitBytes % kTransferBlockBytes, 0);
-    EXPECT_EQ(kFloppyUnitBytes / kTransferBlockBytes, 25);
-}

@@ -6,24 +6,22 @@
 #include <cstdint>
 #include <string>
 
-class StandardInputFrom {
+#include "not_copyable.h"
+
+class StandardInputFrom : test_support::NotCopyable {
 public:
     explicit StandardInputFrom(const std::string& bytes);
     ~StandardInputFrom();
-    StandardInputFrom(const StandardInputFrom&) = delete;
-    StandardInputFrom& operator=(const StandardInputFrom&) = delete;
 
 private:
     std::intptr_t saved_ = -1;   // the real standard input
     std::intptr_t reader_ = -1;  // the pipe's end that stands in for it, where it must be closed apart
 };
 
-class StandardOutputCapture {
+class StandardOutputCapture : test_support::NotCopyable {
 public:
     StandardOutputCapture();
     ~StandardOutputCapture();
-    StandardOutputCapture(const StandardOutputCapture&) = delete;
-    StandardOutputCapture& operator=(const StandardOutputCapture&) = delete;
     // Everything written so far; the real standard output is back afterwards.
     std::string Taken();
 

@@ -10,30 +10,20 @@
 #include <filesystem>
 #include <algorithm>
 #include <iostream>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "capture_images.h"
-#include "run_process.h"
 #include "terminal_session.h"
+#include "tool_test.h"
 
 namespace fs = std::filesystem;
-using test_support::PatternBytes;
-using test_support::ProcessOptions;
-using test_support::ProcessResult;
-using test_support::ReadWholeFile;
-using test_support::RunProcess;
-using test_support::ScratchFolder;
-using test_support::ToolPath;
-using test_support::WriteWholeFile;
+using namespace test_support;
 
 namespace {
 
 // The greentone converters read their header block from this file.
 constexpr std::size_t kHeaderBlockBytes = 1078;
-
-using Snapshot = std::map<std::string, std::string>;
 
 // The names of the files that differ between two snapshots.
 std::vector<std::string> Changed(const Snapshot& before, const Snapshot& after) {
@@ -54,32 +44,14 @@ struct Command {
     const char* keys;
 };
 
-class FileSafety : public testing::Test {
+class FileSafety : public ToolTest {
 protected:
     ProcessResult Start(const Command& run, const fs::path& in = {}) {
         ProcessOptions options;
-        options.folder = in.empty() ? folder.Path() : in;
-        options.input = run.keys;
-        return RunProcess(ToolPath(run.tool), run.arguments, options);
+        options.folder = in;
+        return Run(run.tool, run.arguments, run.keys, options);
     }
-
-    // Every file below the folder with its bytes; a link as its target.
-    Snapshot Files() const {
-        Snapshot files;
-        for (const auto& entry : fs::recursive_directory_iterator(folder.Path())) {
-            std::string name = fs::relative(entry.path(), folder.Path()).string();
-            if (entry.is_symlink()) {
-                files[name] = "-> " + fs::read_symlink(entry.path()).string();
-            } else if (entry.is_regular_file()) {
-                files[name] = ReadWholeFile(entry.path());
-            }
-        }
-        return files;
-    }
-
-    ScratchFolder folder;
 };
-
 
 // A lock of the kind a run takes on a file it reads, held by the test itself.
 class HeldForReading {
@@ -113,7 +85,7 @@ TEST_F(FileSafety, AFileOneRunUsesIsNeverEmptiedByAnother) {
         {{"DUSKAR", {"cap.bmp", "held.bmp"}, ""}, true},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.run.tool + (" " + c.run.arguments[0]));
+        SCOPED_TRACE(testing::Message() << c.run.tool << " " << c.run.arguments[0]);
         for (const auto& entry : fs::directory_iterator(folder.Path())) fs::remove_all(entry.path());
         for (int n = 1; n <= 3; ++n) {
             WriteWholeFile(folder / ("part" + std::to_string(n) + ".zip"), PatternBytes(1000 * n, n));
@@ -122,15 +94,14 @@ TEST_F(FileSafety, AFileOneRunUsesIsNeverEmptiedByAnother) {
         fs::create_hard_link(folder / "part1.zip", folder / "hard.zip");
         WriteWholeFile(folder / "cap.bmp", print_test::CaptureImage());
         WriteWholeFile(folder / "held.bmp", PatternBytes(5000, 9));
-        auto before = Files();
+        auto before = FolderSnapshot(folder.Path());
         HeldForReading held(folder / "held.bmp");
         ASSERT_TRUE(!c.holdOutput || held.Held());
 
         ProcessResult result = Start(c.run);
-        EXPECT_EQ(result.exitCode, 5) << result.errors;
-        EXPECT_TRUE(result.errors.starts_with("Runtime error 5 at $")) << result.errors;
+        EXPECT_TRUE(EndedWithReport(result, 5));
         EXPECT_EQ(result.output.find("You can combine"), std::string::npos);
-        EXPECT_EQ(Changed(before, Files()), std::vector<std::string>{});
+        EXPECT_EQ(Changed(before, FolderSnapshot(folder.Path())), std::vector<std::string>{});
     }
 }
 
@@ -162,15 +133,17 @@ TEST_F(FileSafety, ANameTooLongToHoldReachesNoFile) {
     WriteWholeFile(folder / "in.bmp", PatternBytes(750138, 6));
     WriteWholeFile(folder / "cap.bmp", print_test::CaptureImage());
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.run.tool + (" " + c.run.arguments[0].substr(0, 10) + " " + c.run.arguments[1].substr(0, 10)));
+        SCOPED_TRACE(testing::Message() << c.run.tool << " " << c.run.arguments[0].substr(0, 10) << " "
+                                        << c.run.arguments[1].substr(0, 10));
         fs::remove(folder / "out.dat");
-        auto before = Files();
+        auto before = FolderSnapshot(folder.Path());
         ProcessResult result = Start(c.run);
-        EXPECT_EQ(result.exitCode, c.exitCode) << result.errors;
         if (c.exitCode == 3) {
-            EXPECT_TRUE(result.errors.starts_with("Runtime error 3 at $")) << result.errors;
+            EXPECT_TRUE(EndedWithReport(result, 3));
+        } else {
+            EXPECT_EQ(result.exitCode, c.exitCode) << result.errors;
         }
-        auto after = Files();
+        auto after = FolderSnapshot(folder.Path());
         after.erase("out.dat");  // TOLVA's own output, empty
         EXPECT_EQ(Changed(before, after), std::vector<std::string>{});
     }
@@ -280,9 +253,8 @@ TEST_F(FileSafety, NamesShowTheirControlBytesOnATerminalOnly) {
     ProcessResult redirected = Start({"MORVANTE", {"in.dat", kName, "1"}, "n\n"});
     EXPECT_NE(redirected.output.find("are: " + kName + "1.zip"), std::string::npos) << redirected.output;
 
-    if (!test_support::TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
-    test_support::TerminalSession terminal("'" + ToolPath("MORVANTE").string() + "' in.dat \"$(printf '\\033[31mred')\" 1",
-                                           folder.Path(), 120, 40);
+    if (!TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+    TerminalSession terminal(ToolCommand("MORVANTE", "in.dat \"$(printf '\\033[31mred')\" 1"), folder.Path(), 120, 40);
     ASSERT_TRUE(terminal.WaitForText("intended? "));
     EXPECT_NE(terminal.ScreenText().find("are: ?[31mred1.zip"), std::string::npos) << terminal.ScreenText();
     terminal.Type("n");

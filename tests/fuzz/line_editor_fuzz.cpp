@@ -7,7 +7,7 @@
 #include "core.h"
 #include "core/console_flavour.h"
 #include "fuzz_input.h"
-#include "window/memory_console.h"
+#include "memory_console.h"
 
 namespace {
 

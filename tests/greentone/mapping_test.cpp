@@ -12,13 +12,13 @@
 
 namespace {
 
-struct Worked {
+struct Sample {
     int blue, green, red;
     int highContrast, plain;
 };
 
 // Channel values as stored (blue, green, red) and the indexes each mapping gives.
-const Worked kWorkedValues[] = {
+const Sample kSamples[] = {
     {0, 0, 0, 0, 0},          {255, 255, 255, 254, 249}, {254, 254, 254, 254, 248}, {128, 128, 128, 128, 125},
     {100, 100, 100, 100, 98}, {255, 0, 0, 85, 140},      {0, 255, 0, 85, 249},      {0, 0, 255, 85, 198},
     {200, 120, 255, 191, 117}, {200, 50, 255, 168, 198}, {1, 2, 3, 2, 1},
@@ -53,9 +53,9 @@ void MapBuffers(Buffers& buffers, std::int32_t pixelDataOffset) {
 }
 
 template <Mapping mapping>
-std::vector<int> MapWorkedValues(std::int32_t pixelDataOffset) {
+std::vector<int> MapSamples(std::int32_t pixelDataOffset) {
     std::vector<std::array<int, 3>> triples;
-    for (const Worked& worked : kWorkedValues) triples.push_back({worked.blue, worked.green, worked.red});
+    for (const Sample& sample : kSamples) triples.push_back({sample.blue, sample.green, sample.red});
     Buffers buffers = WithTriples(pixelDataOffset, triples);
     MapBuffers<mapping>(buffers, pixelDataOffset);
     std::vector<int> indexes;
@@ -63,16 +63,16 @@ std::vector<int> MapWorkedValues(std::int32_t pixelDataOffset) {
     return indexes;
 }
 
-TEST(MapPixels, GivesTheWorkedValuesWithBothHeaderKinds) {
+TEST(MapPixels, MapsSampleColoursWithBothHeaderKinds) {
     for (std::int32_t offset : {54, 138}) {
-        std::vector<int> highContrast = MapWorkedValues<Mapping::HighContrast>(offset);
-        std::vector<int> plain = MapWorkedValues<Mapping::Plain>(offset);
-        for (std::size_t k = 0; k < std::size(kWorkedValues); ++k) {
-            const Worked& worked = kWorkedValues[k];
-            SCOPED_TRACE(testing::Message() << "offset " << offset << ", B G R " << worked.blue << " "
-                                            << worked.green << " " << worked.red);
-            EXPECT_EQ(highContrast[k], worked.highContrast);
-            EXPECT_EQ(plain[k], worked.plain);
+        std::vector<int> highContrast = MapSamples<Mapping::HighContrast>(offset);
+        std::vector<int> plain = MapSamples<Mapping::Plain>(offset);
+        for (std::size_t k = 0; k < std::size(kSamples); ++k) {
+            const Sample& sample = kSamples[k];
+            SCOPED_TRACE(testing::Message() << "offset " << offset << ", B G R " << sample.blue << " "
+                                            << sample.green << " " << sample.red);
+            EXPECT_EQ(highContrast[k], sample.highContrast);
+            EXPECT_EQ(plain[k], sample.plain);
         }
     }
 }
@@ -116,7 +116,7 @@ TEST(MapPixels, WritesTheWholePixelAreaAndNothingElse) {
     }
 }
 
-// Every colour against the mappings worked out here on their own; the top
+// Every colour against the mappings calculated here on their own; the top
 // indexes are 254 and 249.
 TEST(MapPixels, AgreesWithAnIndependentCalculationForEveryColour) {
     int highestHighContrast = 0, highestPlain = 0;

@@ -1,7 +1,6 @@
 // The converters' messages, which are drawn only on a real terminal: each
-// run here happens in a tmux pane whose screen is read back.
+// run here happens in a tmux pane whose screen is read back once it ended.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -12,13 +11,7 @@
 
 namespace {
 
-using test_support::PatternBytes;
-using test_support::ReadWholeFile;
-using test_support::ScratchFolder;
-using test_support::TerminalSession;
-using test_support::TmuxAvailable;
-using test_support::ToolPath;
-using test_support::WriteWholeFile;
+using namespace test_support;
 
 struct Tool {
     const char* name;
@@ -28,6 +21,9 @@ struct Tool {
 
 const Tool kTools[] = {{"TALMIROX3", "talmirox3", 750138}, {"TALMIRO3", "talmiro3", 750054},
                        {"TALMIROX", "talmirox", 750138}};
+
+// Row 10, the credit line, is left empty here: it is checked for text only.
+constexpr std::size_t kCreditRow = 10;
 
 std::vector<std::string> HelpText(const Tool& tool) {
     std::string upper = tool.name;
@@ -42,7 +38,7 @@ std::vector<std::string> HelpText(const Tool& tool) {
         "This program works fast when input is prepared right, and can be",
         "used for automatic batch conversion purposes with ORVIK.",
         "It will also input palette from a file called \"talmiro.dat\".",
-        "",  // the credit line: checked for its width only
+        "",
         std::string("*****************Usage       ") + tool.usageName + " infile.bmp outfile.bmp",
         "***********where infile.bmp must exist already, and outfile.bmp",
         "********will be created, if you want to run this program.",
@@ -59,56 +55,40 @@ const std::vector<std::string> kPaletteLines = {
 const std::vector<std::string> kInputLines = {"", "    *********************Pls check the input filename."};
 const std::string kSizeMessage = "..............pls chk files and filenames";
 
-// The shell line that runs the tool with the given argument text and then
-// shows its exit code. The shell stays on afterwards: a pane that has ended
-// scrolls by one row for its closing notice.
-std::string CommandLine(const Tool& tool, const std::string& arguments) {
-    std::string line = "'";
-    line += ToolPath(tool.name).string();
-    line += "' ";
-    line += arguments;
-    line += "; echo \"[exit $?]\"; sleep 60";
-    return line;
-}
-
-// Runs the tool in the folder on a terminal of the given size and gives the
-// screen once the exit code shows.
-std::vector<std::string> RunOnTerminal(const Tool& tool, const std::string& arguments, const ScratchFolder& folder,
-                                       int columns = 80, int rows = 25) {
-    TerminalSession terminal(CommandLine(tool, arguments), folder.Path(), columns, rows);
-    EXPECT_TRUE(terminal.Started());
-    EXPECT_TRUE(terminal.WaitForText("[exit "));
-    EXPECT_TRUE(terminal.WaitForText("]"));
-    return terminal.Screen();
-}
-
-// The screen holds exactly these rows from the top, then the exit code, then
-// nothing.
-void ExpectScreen(const std::vector<std::string>& screen, const std::vector<std::string>& rows, int exitCode = 0) {
-    std::string exitRow = "[exit " + std::to_string(exitCode) + "]";
-    for (std::size_t row = 0; row < screen.size(); ++row) {
-        EXPECT_EQ(screen[row], row < rows.size() ? rows[row] : row == rows.size() ? exitRow : "") << "row " << row;
-    }
-}
-
 class GreentoneMessages : public testing::Test {
 protected:
     void SetUp() override {
         if (!TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
     }
+
+    // Runs the tool in the folder on a terminal of the given size until it
+    // has ended with the exit status.
+    void RunToEnd(TerminalSession& terminal, int exitStatus = 0) {
+        ASSERT_TRUE(terminal.Started());
+        ASSERT_TRUE(terminal.WaitForEnd()) << terminal.ScreenText();
+        EXPECT_EQ(terminal.ExitStatus(), exitStatus);
+    }
+
+    // The help text, with the credit line as the terminal shows it once it
+    // is known to be there.
+    static std::vector<std::string> ShownHelpText(const Tool& tool, const TerminalSession& terminal,
+                                                  std::size_t creditRow = kCreditRow) {
+        std::vector<std::string> expected = HelpText(tool);
+        std::string credit = terminal.Screen()[creditRow];
+        EXPECT_FALSE(credit.empty());
+        expected[kCreditRow] = credit;
+        return expected;
+    }
 };
 
 TEST_F(GreentoneMessages, HelpTextWhenAnArgumentIsMissing) {
     for (const Tool& tool : kTools) {
-        SCOPED_TRACE(tool.name);
         for (const char* arguments : {"", "in.bmp", "in.bmp ''"}) {
-            SCOPED_TRACE(arguments);
+            SCOPED_TRACE(testing::Message() << tool.name << " " << arguments);
             ScratchFolder folder;
-            std::vector<std::string> screen = RunOnTerminal(tool, arguments, folder);
-            std::vector<std::string> expected = HelpText(tool);
-            EXPECT_FALSE(screen[10].empty());
-            expected[10] = screen[10];
-            ExpectScreen(screen, expected);
+            TerminalSession terminal(ToolCommand(tool.name, arguments), folder.Path());
+            RunToEnd(terminal);
+            EXPECT_TRUE(ShowsExactly(terminal, ShownHelpText(tool, terminal)));
             EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
         }
     }
@@ -117,22 +97,21 @@ TEST_F(GreentoneMessages, HelpTextWhenAnArgumentIsMissing) {
 // Every help line is padded to 65 characters: in a window 65 columns wide each
 // one fills its row, so the line end leaves the row below it empty; in one of
 // 66 columns none of them wraps.
-TEST_F(GreentoneMessages, HelpLinesArePaddedTo65Characters) {
+TEST_F(GreentoneMessages, HelpTextIsPaddedTo65Columns) {
     const Tool& tool = kTools[0];
     ScratchFolder folder;
-    std::vector<std::string> narrow = RunOnTerminal(tool, "", folder, 65, 40);
-    std::vector<std::string> expected;
-    for (const std::string& line : HelpText(tool)) {
-        expected.push_back(line);
-        expected.push_back("");
+    TerminalSession narrow(ToolCommand(tool.name, ""), folder.Path(), 65, 40);
+    RunToEnd(narrow);
+    std::vector<std::string> everyOtherRow;
+    for (const std::string& line : ShownHelpText(tool, narrow, 2 * kCreditRow)) {
+        everyOtherRow.push_back(line);
+        everyOtherRow.push_back("");
     }
-    expected[20] = narrow[20];
-    ExpectScreen(narrow, expected);
+    EXPECT_TRUE(ShowsExactly(narrow, everyOtherRow));
 
-    std::vector<std::string> wide = RunOnTerminal(tool, "", folder, 66, 40);
-    expected = HelpText(tool);
-    expected[10] = wide[10];
-    ExpectScreen(wide, expected);
+    TerminalSession wide(ToolCommand(tool.name, ""), folder.Path(), 66, 40);
+    RunToEnd(wide);
+    EXPECT_TRUE(ShowsExactly(wide, ShownHelpText(tool, wide)));
 }
 
 TEST_F(GreentoneMessages, PaletteLinesComeBeforeTheInputLine) {
@@ -153,33 +132,29 @@ TEST_F(GreentoneMessages, PaletteLinesComeBeforeTheInputLine) {
         SCOPED_TRACE(each.what);
         ScratchFolder folder;
         if (each.palette) WriteWholeFile(folder / "talmiro.dat", PatternBytes(1078));
-        if (each.paletteReadOnly) {
-            ASSERT_EQ(::chmod((folder / "talmiro.dat").c_str(), 0444), 0);
-        }
+        if (each.paletteReadOnly) MakeReadOnly(folder / "talmiro.dat");
         if (each.input) WriteWholeFile(folder / "in.bmp", PatternBytes(tool.expectedSize));
-        if (each.inputReadOnly) {
-            ASSERT_EQ(::chmod((folder / "in.bmp").c_str(), 0444), 0);
-        }
-        ExpectScreen(RunOnTerminal(tool, "in.bmp out.bmp", folder), each.lines);
+        if (each.inputReadOnly) MakeReadOnly(folder / "in.bmp");
+        TerminalSession terminal(ToolCommand(tool.name, "in.bmp out.bmp"), folder.Path());
+        RunToEnd(terminal);
+        EXPECT_TRUE(ShowsExactly(terminal, each.lines));
         EXPECT_FALSE(std::filesystem::exists(folder / "out.bmp"));
     }
 }
 
 TEST_F(GreentoneMessages, NothingOnSuccessElseTheSizeMessage) {
     for (const Tool& tool : kTools) {
-        SCOPED_TRACE(tool.name);
         const Tool& otherKind = kTools[tool.expectedSize == 750054 ? 0 : 1];
         for (std::size_t size : {tool.expectedSize, otherKind.expectedSize, std::size_t{0}, std::size_t{900000}}) {
-            SCOPED_TRACE(size);
+            SCOPED_TRACE(testing::Message() << tool.name << " with " << size << " bytes");
             ScratchFolder folder;
             WriteWholeFile(folder / "talmiro.dat", PatternBytes(1078));
             WriteWholeFile(folder / "in.bmp", PatternBytes(size));
-            std::vector<std::string> screen = RunOnTerminal(tool, "in.bmp out.bmp", folder);
-            if (size == tool.expectedSize) {
-                ExpectScreen(screen, {});
-            } else {
-                ExpectScreen(screen, {kSizeMessage});
-            }
+            TerminalSession terminal(ToolCommand(tool.name, "in.bmp out.bmp"), folder.Path());
+            RunToEnd(terminal);
+            std::vector<std::string> shown;
+            if (size != tool.expectedSize) shown = {kSizeMessage};
+            EXPECT_TRUE(ShowsExactly(terminal, shown));
             EXPECT_EQ(ReadWholeFile(folder / "out.bmp").size(), 251078u);
         }
     }
@@ -192,11 +167,12 @@ TEST_F(GreentoneMessages, RunTimeErrorReportInsteadOfTheSizeMessage) {
     ScratchFolder folder;
     WriteWholeFile(folder / "talmiro.dat", PatternBytes(1078));
     WriteWholeFile(folder / "in.bmp", PatternBytes(1000));
-    std::vector<std::string> screen = RunOnTerminal(tool, "in.bmp nowhere/out.bmp", folder);
-    EXPECT_EQ(screen[0].rfind("Runtime error 3 at $", 0), 0u) << screen[0];
-    EXPECT_EQ(screen[0].size(), 28u);
-    EXPECT_EQ(screen[1], "  $" + screen[0].substr(20));
-    ExpectScreen(screen, {screen[0], screen[1], ""}, 3);
+    TerminalSession terminal(ToolCommand(tool.name, "in.bmp nowhere/out.bmp"), folder.Path());
+    RunToEnd(terminal, 3);
+    std::string report = terminal.Screen()[0];
+    EXPECT_EQ(report.rfind("Runtime error 3 at $", 0), 0u) << report;
+    EXPECT_EQ(report.size(), 28u);
+    EXPECT_TRUE(ShowsExactly(terminal, {report, "  $" + report.substr(20), ""}));
 }
 
 }  // namespace

@@ -2,20 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "part_files.h"
-#include "run_process.h"
 #include "terminal_session.h"
+#include "tool_test.h"
 
 namespace fs = std::filesystem;
-using test_support::PatternBytes;
-using test_support::ReadWholeFile;
-using test_support::ScratchFolder;
-using test_support::TerminalSession;
-using test_support::WriteWholeFile;
+using namespace test_support;
 
 namespace {
 
@@ -23,35 +17,18 @@ const std::string kIndent(17, ' ');
 const std::string kQuestion = "Press X to signal that it is finished, or G to go back and try again:";
 const std::string kReady = kIndent + "AND NOW ENTER WHEN READY (X when complete):";
 
-// Waits until one row of the screen reads exactly `text`.
-bool WaitForRow(const TerminalSession& terminal, std::size_t row, const std::string& text) {
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        if (terminal.Screen()[row] == text) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
-class JoinerOnTerminal : public testing::Test {
+class JoinerOnTerminal : public ToolTest {
 protected:
     void SetUp() override {
-        if (!test_support::TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+        if (!TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
     }
-    std::string Command(const std::string& arguments) {
-        std::string command = "'";
-        command += test_support::ToolPath("TOLVA").string();
-        command += "' ";
-        command += arguments;
-        return command;
-    }
+    std::string Command(const std::string& arguments) { return ToolCommand("TOLVA", arguments); }
     std::string MakeParts(std::initializer_list<std::size_t> sizes) { return ::MakeParts(folder.Path(), sizes); }
     void Confirm(TerminalSession& terminal) {
         ASSERT_TRUE(terminal.WaitForText("type y: ")) << terminal.ScreenText();
         terminal.Type("y");
         terminal.Press("Enter");
     }
-
-    ScratchFolder folder;
 };
 
 }  // namespace
@@ -61,21 +38,14 @@ TEST_F(JoinerOnTerminal, TheMissingPartMessageStandsAtTheTopOfTheClearedWindow) 
     TerminalSession terminal(Command("out.dat part 1"), folder.Path());
     Confirm(terminal);
     ASSERT_TRUE(terminal.WaitForText("somehow not there")) << terminal.ScreenText();
-    std::vector<std::string> screen = terminal.Screen();
-    EXPECT_EQ(screen[0], "Okay. The file for part4.ZIP is somehow not there.");
-    EXPECT_EQ(screen[1], kQuestion);
-    for (std::size_t row = 2; row < screen.size(); ++row) EXPECT_EQ(screen[row], "") << row;
-    EXPECT_EQ(terminal.CursorRow(), 1);
-    EXPECT_EQ(terminal.CursorColumn(), static_cast<int>(kQuestion.size()) + 1);
+    const std::string message = "Okay. The file for part4.ZIP is somehow not there.";
+    EXPECT_TRUE(ShowsExactly(terminal, {message, kQuestion}, Cursor{static_cast<int>(kQuestion.size()) + 1, 1}));
 
     terminal.Type("x");
     terminal.Press("Enter");
     ASSERT_TRUE(terminal.WaitForEnd());
     EXPECT_EQ(terminal.ExitStatus(), 0);
-    screen = terminal.Screen();
-    EXPECT_EQ(screen[1], kQuestion + " x");
-    EXPECT_EQ(screen[2], "");
-    EXPECT_EQ(screen[3], "Many thanks and good luck.");
+    EXPECT_TRUE(ShowsExactly(terminal, {message, kQuestion + " x", "", "Many thanks and good luck."}));
     EXPECT_EQ(ReadWholeFile(folder / "out.dat"), joined);
 }
 
@@ -126,10 +96,10 @@ TEST_F(JoinerOnTerminal, GTriesTheMissingPartAgainOnceItIsThere) {
     EXPECT_EQ(terminal.Screen()[0], "Okay. The file for part3.ZIP is somehow not there.");
     terminal.Type("q");  // neither x nor g: the question comes again
     terminal.Press("Enter");
-    ASSERT_TRUE(WaitForRow(terminal, 3, kQuestion)) << terminal.ScreenText();
-    std::vector<std::string> screen = terminal.Screen();
-    EXPECT_EQ(screen[1], kQuestion + " q");
-    EXPECT_EQ(screen[2], "Okay. The file for part3.ZIP is somehow not there.");
+    const std::string message = "Okay. The file for part3.ZIP is somehow not there.";
+    ASSERT_TRUE(terminal.WaitForText(kQuestion + " q\n" + message + "\n" + kQuestion + "\n")) << terminal.ScreenText();
+    EXPECT_TRUE(ShowsExactly(terminal, {message, kQuestion + " q", message, kQuestion},
+                             Cursor{static_cast<int>(kQuestion.size()) + 1, 3}));
     terminal.Type("x");
     terminal.Press("Enter");
     ASSERT_TRUE(terminal.WaitForEnd());

@@ -1,5 +1,5 @@
 // Capture images for the print converter tests, and what the converters
-// must make of them, worked out here independently of the tools' code.
+// must make of them, calculated here independently of the tools' code.
 #pragma once
 
 #include <cstdint>
@@ -21,20 +21,15 @@ inline std::string CaptureImage(unsigned seed = 1) {
     std::string bytes = test_support::PatternBytes(kCaptureBytes, seed);
     bytes[0] = 'B';
     bytes[1] = 'M';
-    PutLittleEndian(bytes, 2, kCaptureBytes, 4);
-    PutLittleEndian(bytes, 6, 0, 4);
-    PutLittleEndian(bytes, 10, 1078, 4);
-    PutLittleEndian(bytes, 14, 40, 4);
-    PutLittleEndian(bytes, 18, 1024, 4);
-    PutLittleEndian(bytes, 22, 768, 4);
-    PutLittleEndian(bytes, 26, 1, 2);
-    PutLittleEndian(bytes, 28, 8, 2);
-    PutLittleEndian(bytes, 30, 0, 4);
-    PutLittleEndian(bytes, 34, 786432, 4);
-    PutLittleEndian(bytes, 38, 2835, 4);
-    PutLittleEndian(bytes, 42, 2835, 4);
-    PutLittleEndian(bytes, 46, 256, 4);
-    PutLittleEndian(bytes, 50, 0, 4);
+    // The header's fields after the signature: offset, value, width in bytes.
+    const struct {
+        std::size_t at;
+        std::uint32_t value;
+        int width;
+    } fields[] = {{2, kCaptureBytes, 4}, {6, 0, 4},    {10, 1078, 4}, {14, 40, 4},   {18, 1024, 4},
+                  {22, 768, 4},          {26, 1, 2},   {28, 8, 2},    {30, 0, 4},    {34, 786432, 4},
+                  {38, 2835, 4},         {42, 2835, 4}, {46, 256, 4},  {50, 0, 4}};
+    for (const auto& field : fields) PutLittleEndian(bytes, field.at, field.value, field.width);
     for (std::size_t entry = 54; entry < 1078; entry += 4) bytes[entry + 3] = 0;
     return bytes;
 }

@@ -3,34 +3,28 @@
 // terminal elsewhere; here standard output is a pipe.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
 #include "capture_images.h"
-#include "run_process.h"
+#include "tool_test.h"
 
 namespace fs = std::filesystem;
+using namespace test_support;
 using print_test::CaptureImage;
 using print_test::Printed;
-using test_support::PatternBytes;
-using test_support::ProcessOptions;
-using test_support::ProcessResult;
-using test_support::ReadWholeFile;
-using test_support::WriteWholeFile;
 
 namespace {
 
 constexpr bool kInverting[] = {false, true};
 const char* ToolName(bool inverted) { return inverted ? "DUSKARI" : "DUSKAR"; }
 
-class PrintConverter : public testing::Test {
+class PrintConverter : public ToolTest {
 protected:
     ProcessResult Run(bool inverted, const std::vector<std::string>& arguments, long fileSizeLimit = -1) {
         ProcessOptions options;
-        options.folder = folder.Path();
         options.fileSizeLimit = fileSizeLimit;
-        return RunProcess(test_support::ToolPath(ToolName(inverted)), arguments, options);
+        return ToolTest::Run(ToolName(inverted), arguments, "", options);
     }
 
     // Converts `input` from in.bmp to out.bmp and checks a quiet success.
@@ -42,21 +36,6 @@ protected:
         return ReadWholeFile(folder / "out.bmp");
     }
 
-    std::vector<std::string> FolderContents() {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder.Path())) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    void ExpectReport(const ProcessResult& result, int number) {
-        EXPECT_EQ(result.exitCode, number);
-        EXPECT_TRUE(result.errors.starts_with("Runtime error " + std::to_string(number) + " at $")) << result.errors;
-    }
-
-    test_support::ScratchFolder folder;
 };
 
 }  // namespace
@@ -109,7 +88,7 @@ TEST_F(PrintConverter, AnEmptyInputGivesAnEmptyOutput) {
 
 TEST_F(PrintConverter, MissingArgumentsOrAnInputThatCannotBeOpenedTouchNoFile) {
     WriteWholeFile(folder / "readonly.bmp", CaptureImage());
-    test_support::MakeReadOnly(folder / "readonly.bmp");
+    MakeReadOnly(folder / "readonly.bmp");
     fs::create_directory(folder / "folder.bmp");
     const std::vector<std::vector<std::string>> runs = {
         {}, {"readonly.bmp"}, {"", "out.bmp"}, {"readonly.bmp", ""},
@@ -122,16 +101,16 @@ TEST_F(PrintConverter, MissingArgumentsOrAnInputThatCannotBeOpenedTouchNoFile) {
             EXPECT_EQ(result.errors, "");
         }
     }
-    EXPECT_EQ(FolderContents(), (std::vector<std::string>{"folder.bmp", "readonly.bmp"}));
+    EXPECT_EQ(FolderContents(folder.Path()), (std::vector<std::string>{"folder.bmp", "readonly.bmp"}));
     EXPECT_EQ(ReadWholeFile(folder / "readonly.bmp"), CaptureImage());
 }
 
 TEST_F(PrintConverter, OutputsThatCannotBeCreatedOrWrittenEndWithTheReport) {
     WriteWholeFile(folder / "in.bmp", CaptureImage());
     for (bool inverted : kInverting) {
-        ExpectReport(Run(inverted, {"in.bmp", "no-folder/out.bmp"}), 3);
-        ExpectReport(Run(inverted, {"in.bmp", "/dev/full"}), 101);
-        ExpectReport(Run(inverted, {"in.bmp", "out.bmp"}, 100000), 101);
+        EXPECT_TRUE(EndedWithReport(Run(inverted, {"in.bmp", "no-folder/out.bmp"}), 3));
+        EXPECT_TRUE(EndedWithReport(Run(inverted, {"in.bmp", "/dev/full"}), 101));
+        EXPECT_TRUE(EndedWithReport(Run(inverted, {"in.bmp", "out.bmp"}, 100000), 101));
         EXPECT_EQ(fs::file_size(folder / "out.bmp"), 100000u);  // what the system took before the failure
     }
 }
@@ -150,7 +129,7 @@ TEST_F(PrintConverter, ConvertingInPlaceReplacesTheInputOnlyWhenComplete) {
     ProcessResult result = Run(false, {"image.bmp", "./image.bmp"});
     EXPECT_EQ(result.exitCode, 0) << result.errors;
     EXPECT_TRUE(ReadWholeFile(folder / "image.bmp") == Printed(input, false));
-    EXPECT_EQ(FolderContents(), std::vector<std::string>{"image.bmp"});
+    EXPECT_EQ(FolderContents(folder.Path()), std::vector<std::string>{"image.bmp"});
     EXPECT_EQ(fs::status(folder / "image.bmp").permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
@@ -160,13 +139,13 @@ TEST_F(PrintConverter, SimultaneousInPlaceConversionsInOneFolderKeepTheirOwnImag
     std::string command = "cd " + folder.Path().string() + " && (";
     for (int i = 0; i < kFiles; ++i) {
         WriteWholeFile(folder / names[i], CaptureImage(100 + i));
-        command.append(test_support::ToolPath("DUSKARI").string()).append(2, ' ');
+        command.append(ToolPath("DUSKARI").string()).append(2, ' ');
         command.append(names[i]).append(1, ' ').append(names[i]).append(" & ");
     }
     ASSERT_EQ(std::system(command.append("wait) 2>/dev/null").c_str()), 0);
     for (int i = 0; i < kFiles; ++i) {
         EXPECT_TRUE(ReadWholeFile(folder / names[i]) == Printed(CaptureImage(100 + i), true)) << names[i];
     }
-    EXPECT_EQ(FolderContents().size(), static_cast<std::size_t>(kFiles));
+    EXPECT_EQ(FolderContents(folder.Path()).size(), static_cast<std::size_t>(kFiles));
 }
 

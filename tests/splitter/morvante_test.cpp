@@ -3,16 +3,10 @@
 
 #include <filesystem>
 
-#include "run_process.h"
+#include "tool_test.h"
 
 namespace fs = std::filesystem;
-using test_support::PatternBytes;
-using test_support::ProcessOptions;
-using test_support::ProcessResult;
-using test_support::ReadWholeFile;
-using test_support::RunProcess;
-using test_support::ScratchFolder;
-using test_support::WriteWholeFile;
+using namespace test_support;
 
 namespace {
 
@@ -33,22 +27,11 @@ const std::string kHelp =
     "This will gently create more files out of one file.\r\n"
     "If you use diskettes, take care to mark the number of each on each.\r\n";
 
-// The run-time error report: two lines naming one place, then an empty line.
-void ExpectReport(const std::string& errors, int number) {
-    std::string head = "Runtime error " + std::to_string(number) + " at $";
-    ASSERT_TRUE(errors.starts_with(head)) << errors;
-    std::string place = errors.substr(head.size(), 8);
-    EXPECT_EQ(place.find_first_not_of("0123456789ABCDEF"), std::string::npos) << errors;
-    EXPECT_EQ(errors, head + place + "\r\n  $" + place + "\r\n\r\n");
-}
-
-class Splitter : public testing::Test {
+class Splitter : public ToolTest {
 protected:
-    ProcessResult Run(const std::vector<std::string>& arguments, const std::string& input = "") {
-        ProcessOptions options;
-        options.folder = folder.Path();
-        options.input = input;
-        return RunProcess(test_support::ToolPath("MORVANTE"), arguments, options);
+    ProcessResult Split(const std::vector<std::string>& arguments, const std::string& keys = "",
+                        const ProcessOptions& options = {}) {
+        return Run("MORVANTE", arguments, keys, options);
     }
 
     // Splits `bytes` with the given unit count and checks every part against
@@ -57,7 +40,7 @@ protected:
         WriteWholeFile(folder / "in.dat", bytes);
         std::vector<std::string> arguments{"in.dat", "part", std::to_string(units)};
         if (!extra.empty()) arguments.push_back(extra);
-        ProcessResult result = Run(arguments, "y\n" + std::string(extra.empty() ? "" : "\n\n\n\n\n"));
+        ProcessResult result = Split(arguments, "y\n" + std::string(extra.empty() ? "" : "\n\n\n\n\n"));
         EXPECT_EQ(result.exitCode, 0) << result.errors;
         std::size_t partSize = kUnit * static_cast<std::size_t>(units);
         std::size_t parts = bytes.size() / partSize + 1;
@@ -69,14 +52,12 @@ protected:
         EXPECT_FALSE(fs::exists(folder / ("part" + std::to_string(parts + 1) + ".zip")));
         return parts;
     }
-
-    ScratchFolder folder;
 };
 
 }  // namespace
 
 TEST_F(Splitter, WithoutArgumentsPrintsTheHelpTextOnly) {
-    ProcessResult result = Run({});
+    ProcessResult result = Split({});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.output, kHelp);
     EXPECT_EQ(result.errors, "");
@@ -85,19 +66,19 @@ TEST_F(Splitter, WithoutArgumentsPrintsTheHelpTextOnly) {
 TEST_F(Splitter, ASizeBelowOneEndsAfterTheHelpText) {
     WriteWholeFile(folder / "in.dat", "abc");
     for (const char* size : {"0", "", " 1", "+1", "-5"}) {
-        ProcessResult result = Run({"in.dat", "part", size}, "y\n");
+        ProcessResult result = Split({"in.dat", "part", size}, "y\n");
         EXPECT_EQ(result.exitCode, 0);
         EXPECT_EQ(result.output, kHelp) << '"' << size << '"';
     }
-    EXPECT_EQ(Run({"", "part", "1"}, "y\n").output, kHelp);
-    EXPECT_EQ(Run({"in.dat", "", "1"}, "y\n").output, kHelp);
+    EXPECT_EQ(Split({"", "part", "1"}, "y\n").output, kHelp);
+    EXPECT_EQ(Split({"in.dat", "", "1"}, "y\n").output, kHelp);
     EXPECT_FALSE(fs::exists(folder / "part1.zip"));
 }
 
 TEST_F(Splitter, ThreeMillionBytesMakeThreeParts) {
     std::string bytes = PatternBytes(3000000);
     WriteWholeFile(folder / "big.dat", bytes);
-    ProcessResult result = Run({"big.dat", "part", "1"}, "y\r\n");
+    ProcessResult result = Split({"big.dat", "part", "1"}, "y\r\n");
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.output, kHelp +
                                  "\r\n"
@@ -132,13 +113,13 @@ TEST_F(Splitter, OnlyYAndYesInAnyCaseAreAccepted) {
     WriteWholeFile(folder / "in.dat", "abc");
     for (const char* reply : {"Y\n", "yes\n", "YES\n", "Yes\r\n"}) {
         fs::remove(folder / "part1.zip");
-        ProcessResult result = Run({"in.dat", "part", "1"}, reply);
+        ProcessResult result = Split({"in.dat", "part", "1"}, reply);
         EXPECT_EQ(result.exitCode, 0);
         EXPECT_TRUE(fs::exists(folder / "part1.zip")) << reply;
     }
     fs::remove(folder / "part1.zip");
     for (const char* reply : {"n\n", "\n", " y\n", "y \n", "ye\n", ""}) {
-        ProcessResult result = Run({"in.dat", "part", "1"}, reply);
+        ProcessResult result = Split({"in.dat", "part", "1"}, reply);
         EXPECT_EQ(result.exitCode, 0);
         EXPECT_TRUE(result.output.ends_with("Is this what you intended? ")) << '"' << reply << '"';
         EXPECT_FALSE(fs::exists(folder / "part1.zip")) << '"' << reply << '"';
@@ -150,7 +131,7 @@ TEST_F(Splitter, FloppyModePausesBeforeEveryPartIncludingAnEmptyLastOne) {
     WriteWholeFile(folder / "in.dat", bytes);
     const std::string pause = std::string(35, ' ') + "ENTER: \r\n";
     for (const char* flag : {"F", "f"}) {
-        ProcessResult result = Run({"in.dat", "part", "1", flag}, "y\nfirst diskette\n\n");
+        ProcessResult result = Split({"in.dat", "part", "1", flag}, "y\nfirst diskette\n\n");
         EXPECT_EQ(result.exitCode, 0);
         EXPECT_NE(result.output.find("part1.zip\r\n" + pause + "part2.zip\r\n" + pause +
                                      "You can combine these files by TOLVA Thanks\r\n"),
@@ -162,7 +143,7 @@ TEST_F(Splitter, FloppyModePausesBeforeEveryPartIncludingAnEmptyLastOne) {
     for (std::vector<std::string> arguments : {std::vector<std::string>{"in.dat", "part", "1", "FF"},
                                                {"in.dat", "part", "1", "-f"},
                                                {"in.dat", "part", "1", "x", "F"}}) {
-        ProcessResult result = Run(arguments, "y\n");
+        ProcessResult result = Split(arguments, "y\n");
         EXPECT_EQ(result.output.find("ENTER: "), std::string::npos) << arguments[3];
     }
 }
@@ -170,10 +151,10 @@ TEST_F(Splitter, FloppyModePausesBeforeEveryPartIncludingAnEmptyLastOne) {
 TEST_F(Splitter, LargeUnitCountsAndSizesStayExact) {
     WriteWholeFile(folder / "in.dat", "abc");
     // 1498 and 524288 units overflow a 32-bit part size (the latter to 0).
-    ProcessResult result = Run({"in.dat", "part", "1498"}, "y\n");
+    ProcessResult result = Split({"in.dat", "part", "1498"}, "y\n");
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_NE(result.output.find("given in size 2147532800 bytes."), std::string::npos);
-    result = Run({"in.dat", "part", "524288"}, "y\n");
+    result = Split({"in.dat", "part", "524288"}, "y\n");
     EXPECT_EQ(result.exitCode, 0) << result.errors;
     EXPECT_NE(result.output.find("given in size 751619276800 bytes."), std::string::npos);
     EXPECT_EQ(ReadWholeFile(folder / "part1.zip"), "abc");
@@ -185,11 +166,11 @@ TEST_F(Splitter, AnInputThatCannotBeOpenedEndsWithTheReportAndCreatesNothing) {
         int number;
     } cases[] = {{"absent.dat", 2}, {"no-folder/in.dat", 3}, {"readonly.dat", 5}};
     WriteWholeFile(folder / "readonly.dat", "abc");
-    test_support::MakeReadOnly(folder / "readonly.dat");
+    MakeReadOnly(folder / "readonly.dat");
     for (const Case& c : cases) {
-        ProcessResult result = Run({c.input, "part", "1"}, "y\n");
+        ProcessResult result = Split({c.input, "part", "1"}, "y\n");
         EXPECT_EQ(result.exitCode, c.number) << c.input;
-        ExpectReport(result.errors, c.number);
+        EXPECT_TRUE(EndedWithReport(result, c.number));
         EXPECT_TRUE(result.output.ends_with("The output file names are: part1.zip, part2.zip  etc\r\n"));
         EXPECT_FALSE(fs::exists(folder / "part1.zip"));
     }
@@ -197,9 +178,8 @@ TEST_F(Splitter, AnInputThatCannotBeOpenedEndsWithTheReportAndCreatesNothing) {
 
 TEST_F(Splitter, APartThatCannotBeCreatedEndsWithTheReport) {
     WriteWholeFile(folder / "in.dat", "abc");
-    ProcessResult result = Run({"in.dat", "no-folder/part", "1"}, "y\n");
-    EXPECT_EQ(result.exitCode, 3);
-    EXPECT_TRUE(result.errors.starts_with("Runtime error 3 at $"));
+    ProcessResult result = Split({"in.dat", "no-folder/part", "1"}, "y\n");
+    EXPECT_TRUE(EndedWithReport(result, 3));
     EXPECT_TRUE(result.output.ends_with("no-folder/part1.zip\r\n"));
 }
 
@@ -207,12 +187,9 @@ TEST_F(Splitter, AFullDiskEndsWith101AndKeepsWhatWasWritten) {
     std::string bytes = PatternBytes(3 * kUnit);
     WriteWholeFile(folder / "in.dat", bytes);
     ProcessOptions options;
-    options.folder = folder.Path();
-    options.input = "y\n";
     options.fileSizeLimit = static_cast<long>(kUnit + 1000);  // no file may grow past this
-    ProcessResult result = RunProcess(test_support::ToolPath("MORVANTE"), {"in.dat", "big", "2"}, options);
-    EXPECT_EQ(result.exitCode, 101);
-    EXPECT_TRUE(result.errors.starts_with("Runtime error 101 at $")) << result.errors;
+    ProcessResult result = Split({"in.dat", "big", "2"}, "y\n", options);
+    EXPECT_TRUE(EndedWithReport(result, 101));
     EXPECT_EQ(ReadWholeFile(folder / "big1.zip"), bytes.substr(0, kUnit + 1000));
     EXPECT_FALSE(fs::exists(folder / "big2.zip"));
     EXPECT_EQ(result.output.find("You can combine"), std::string::npos);
@@ -239,9 +216,8 @@ TEST_F(Splitter, AClosedStandardStreamNeverReachesAFile) {
         WriteWholeFile(scratch / "in.dat", bytes);
         ProcessOptions options;
         options.folder = scratch.Path();
-        options.input = "y\n";
         options.closedDescriptor = c.closed;
-        ProcessResult result = RunProcess(test_support::ToolPath("MORVANTE"), {"in.dat", c.base, "1"}, options);
+        ProcessResult result = Split({"in.dat", c.base, "1"}, "y\n", options);
         EXPECT_EQ(result.exitCode, c.exitCode) << "closed " << c.closed;
         EXPECT_EQ(ReadWholeFile(scratch / "in.dat"), bytes) << "closed " << c.closed;
         EXPECT_EQ(fs::exists(scratch / "part1.zip"), c.partsWritten) << "closed " << c.closed;

@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <chrono>
 #include <thread>
-#include <cstdlib>
 #include <stdexcept>
 
 #ifndef SUITE_TOOL_DIR
@@ -57,7 +56,7 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
         std::vector<std::string> copies = arguments;
         for (std::string& argument : copies) argv.push_back(argument.data());
         argv.push_back(nullptr);
-        execv(name.c_str(), argv.data());
+        execvp(name.c_str(), argv.data());
         _exit(127);
     }
     close(toChild[0]);
@@ -125,22 +124,6 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
     if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) result.endSignal = WTERMSIG(status);
     return result;
-}
-
-ScratchFolder::ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "suite-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
-    path_ = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    // Read-only files made by a test must not stop the clean-up.
-    for (auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
-        std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
-    }
-    std::filesystem::remove_all(path_, ignored);
 }
 
 }  // namespace test_support

@@ -4,9 +4,14 @@
 // for (fork/exec on POSIX, CreateProcess on Windows).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
+
+#include "not_copyable.h"
 
 namespace test_support {
 
@@ -28,17 +33,21 @@ struct ProcessOptions {
     int deadlineSeconds = 60;              // a child still running then is killed, so that a hang fails
 };
 
+// A program named without a folder is looked for on the system's path.
 ProcessResult RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                          const ProcessOptions& options = {});
 
+// The process ended through the run-time error report with this number: its
+// exit code, and on standard error two lines naming one place, then an empty
+// line.
+testing::AssertionResult EndedWithReport(const ProcessResult& result, int number);
+
 // A fresh empty folder under the system's temporary folder, removed when the
 // object goes away.
-class ScratchFolder {
+class ScratchFolder : NotCopyable {
 public:
     ScratchFolder();
     ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
     const std::filesystem::path& Path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
@@ -47,6 +56,12 @@ private:
 };
 
 std::string ReadWholeFile(const std::filesystem::path& file);
+// The names in a folder, sorted.
+std::vector<std::string> FolderContents(const std::filesystem::path& folder);
+// Everything below a folder by its path from there: a file with its bytes,
+// a link as "-> " and its target, a folder as "<folder>".
+using Snapshot = std::map<std::string, std::string>;
+Snapshot FolderSnapshot(const std::filesystem::path& folder);
 // Takes every write permission away (on Windows: the read-only attribute).
 void MakeReadOnly(const std::filesystem::path& file);
 void WriteWholeFile(const std::filesystem::path& file, const std::string& bytes);

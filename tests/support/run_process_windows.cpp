@@ -4,8 +4,6 @@
 // pipes moving until the tool has ended.
 #include <windows.h>
 
-#include <cstdio>
-#include <random>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -162,31 +160,6 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return result;
-}
-
-ScratchFolder::ScratchFolder() {
-    std::random_device entropy;
-    std::mt19937 generator(entropy());
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char name[32];
-        std::snprintf(name, sizeof name, "suite-test-%08x", static_cast<unsigned>(generator()));
-        std::filesystem::path candidate = std::filesystem::temp_directory_path() / name;
-        if (std::filesystem::create_directory(candidate)) {
-            path_ = candidate;
-            return;
-        }
-    }
-    throw std::runtime_error("no scratch folder");
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    // Read-only files made by a test must not stop the clean-up.
-    for (auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
-        std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
-    }
-    std::filesystem::remove_all(path_, ignored);
 }
 
 }  // namespace test_support

@@ -1,60 +1,20 @@
 #include "terminal_session.h"
 
-#include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <fstream>
 #include <sstream>
 #include <thread>
+
+#include "run_process.h"
 
 namespace test_support {
 namespace {
 
 // How often a wait looks at the pane again.
 constexpr auto kPollInterval = std::chrono::milliseconds(20);
-
-// Runs a program with arguments (no shell); gives its standard output.
-std::string RunCapturing(const std::vector<std::string>& arguments, int* exitCode) {
-    int out[2];
-    if (pipe(out) != 0) {
-        if (exitCode != nullptr) *exitCode = -1;
-        return {};
-    }
-    pid_t child = fork();
-    if (child == 0) {
-        dup2(out[1], 1);
-        int null = open("/dev/null", O_WRONLY);
-        if (null >= 0) dup2(null, 2);
-        close(out[0]);
-        close(out[1]);
-        std::vector<char*> argv;
-        std::vector<std::string> copies = arguments;
-        for (std::string& argument : copies) argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    close(out[1]);
-    std::string text;
-    char buffer[4096];
-    for (;;) {
-        ssize_t got = read(out[0], buffer, sizeof buffer);
-        if (got > 0) {
-            text.append(buffer, static_cast<std::size_t>(got));
-        } else if (got == 0 || errno != EINTR) {
-            break;
-        }
-    }
-    close(out[0]);
-    int status = 0;
-    if (child > 0) waitpid(child, &status, 0);
-    if (exitCode != nullptr) *exitCode = child > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return text;
-}
 
 std::string UniqueSocket() {
     static std::atomic<int> counter{0};
@@ -83,18 +43,20 @@ int Number(const std::string& text, int otherwise) {
 }  // namespace
 
 bool TmuxAvailable() {
-    int code = -1;
-    RunCapturing({"tmux", "-V"}, &code);
-    return code == 0;
+    ProcessOptions options;
+    options.inputFromNullDevice = true;
+    return RunProcess("tmux", {"-V"}, options).exitCode == 0;
 }
 
 TerminalSession::TerminalSession(const std::string& command, const std::filesystem::path& folder, int columns, int rows)
     : socket_(UniqueSocket()), rows_(rows) {
     std::string where = folder.empty() ? std::filesystem::current_path().string() : folder.string();
     statusFile_ = std::filesystem::temp_directory_path() / (socket_ + ".status");
-    // tmux learns too late, now and then, how a pane's command ended; the
-    // shell that runs it notes that itself.
-    std::string line = "trap : INT QUIT\n" + command + "\necho $? > '" + statusFile_.string() + "'";
+    // tmux learns too late, now and then, how a pane's command ended, and
+    // moves the cursor for its closing notice; the shell that runs the
+    // command notes both before it ends.
+    std::string line = "trap : INT QUIT\n" + command + "\necho $? $(tmux display-message -p -t \"$TMUX_PANE\" " +
+                       "'#{cursor_x} #{cursor_y}') > '" + statusFile_.string() + "'";
     // The options come before the session, so that the command starts on a
     // pane of the full size (no status line) that stays after it ends.
     int code = -1;
@@ -112,9 +74,13 @@ TerminalSession::~TerminalSession() {
 }
 
 std::string TerminalSession::Tmux(const std::vector<std::string>& arguments, int* exitCode) const {
-    std::vector<std::string> line = {"tmux", "-L", socket_, "-f", "/dev/null"};
+    std::vector<std::string> line = {"-L", socket_, "-f", "/dev/null"};
     line.insert(line.end(), arguments.begin(), arguments.end());
-    return RunCapturing(line, exitCode);
+    ProcessOptions options;
+    options.inputFromNullDevice = true;
+    ProcessResult result = RunProcess("tmux", line, options);
+    if (exitCode != nullptr) *exitCode = result.exitCode;
+    return result.output;
 }
 
 std::string TerminalSession::Format(const std::string& format) const {
@@ -126,6 +92,10 @@ std::string TerminalSession::Format(const std::string& format) const {
 void TerminalSession::Type(const std::string& text) { Tmux({"send-keys", "-t", "test", "-l", text}); }
 
 void TerminalSession::Press(const std::string& keyName) { Tmux({"send-keys", "-t", "test", keyName}); }
+
+void TerminalSession::Press(std::initializer_list<std::string> keyNames) {
+    for (const std::string& keyName : keyNames) Press(keyName);
+}
 
 std::vector<std::string> TerminalSession::Rows(bool keepBlanks) const {
     // One row of history too: when the command has ended, tmux writes its
@@ -156,9 +126,24 @@ std::string TerminalSession::ScreenText() const {
     return text;
 }
 
-int TerminalSession::CursorColumn() const { return Number(Format("#{cursor_x}"), -1); }
+std::vector<int> TerminalSession::Ending() const {
+    std::ifstream file(statusFile_);
+    std::vector<int> numbers;
+    std::string word;
+    while (file >> word) numbers.push_back(Number(word, -1));
+    numbers.resize(3, -1);
+    return numbers;
+}
 
-int TerminalSession::CursorRow() const { return Number(Format("#{cursor_y}"), -1); }
+int TerminalSession::CursorColumn() const {
+    int ended = Ending()[1];
+    return ended >= 0 ? ended : Number(Format("#{cursor_x}"), -1);
+}
+
+int TerminalSession::CursorRow() const {
+    int ended = Ending()[2];
+    return ended >= 0 ? ended : Number(Format("#{cursor_y}"), -1);
+}
 
 bool TerminalSession::WaitForText(const std::string& text, int timeoutMs) const {
     return WaitUntil(timeoutMs, [&] {
@@ -175,15 +160,37 @@ bool TerminalSession::WaitForEnd(int timeoutMs) const {
     return WaitUntil(timeoutMs, [&] { return Format("#{pane_dead}") == "1"; });
 }
 
-int TerminalSession::ExitStatus() const {
-    std::ifstream file(statusFile_);
-    std::string status;
-    std::getline(file, status);
-    return Number(status, -1);
-}
+int TerminalSession::ExitStatus() const { return Ending()[0]; }
 
 int TerminalSession::CommandProcess() const { return Number(Format("#{pane_pid}"), -1); }
 
 std::string TerminalSession::TerminalDevice() const { return Format("#{pane_tty}"); }
+
+std::string ToolCommand(const std::string& tool, const std::string& arguments) {
+    // Appended piece by piece: GCC 12 warns falsely of overlapping copies
+    // where a literal starts a chain of +.
+    std::string command = "'";
+    command.append(ToolPath(tool).string()).append("' ").append(arguments);
+    return command;
+}
+
+testing::AssertionResult ShowsExactly(const TerminalSession& terminal, const std::vector<std::string>& rows,
+                                      std::optional<Cursor> cursor) {
+    Cursor expected = cursor.value_or(Cursor{0, static_cast<int>(rows.size())});
+    std::vector<std::string> screen = terminal.Screen();
+    std::ostringstream differences;
+    for (std::size_t row = 0; row < screen.size(); ++row) {
+        std::string wanted = row < rows.size() ? rows[row] : "";
+        if (screen[row] == wanted) continue;
+        differences << "row " << row << " is \"" << screen[row] << "\", not \"" << wanted << "\"\n";
+    }
+    int column = terminal.CursorColumn(), row = terminal.CursorRow();
+    if (column != expected.column || row != expected.row) {
+        differences << "the cursor is at " << column << "," << row << ", not at " << expected.column << ","
+                    << expected.row << "\n";
+    }
+    if (differences.str().empty()) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << differences.str() << "--- screen ---\n" << terminal.ScreenText();
+}
 
 }  // namespace test_support

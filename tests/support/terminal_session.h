@@ -1,31 +1,42 @@
 // Runs a command on a real terminal for end-to-end tests: a detached tmux
 // pane of a fixed size (80x25 unless asked otherwise) on a server of its own,
 // keys sent to it, the screen read back as text. The command runs under a
-// shell that outlives Ctrl+C and Ctrl+\ and notes the command's exit status.
+// shell that outlives Ctrl+C and Ctrl+\ and notes the command's exit status
+// and where it left the cursor.
 //
 //     if (!test_support::TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
-//     test_support::TerminalSession terminal("'" + tool.string() + "' out part 1", folder.Path());
+//     test_support::TerminalSession terminal(test_support::ToolCommand("TOLVA", "out part 1"), folder.Path());
 //     ASSERT_TRUE(terminal.WaitForText("type y: "));
 //     terminal.Type("y");
 //     terminal.Press("Enter");
 //     ASSERT_TRUE(terminal.WaitForEnd());
 //     EXPECT_EQ(terminal.ExitStatus(), 0);
-//     EXPECT_EQ(terminal.Screen()[0], "...");
+//     EXPECT_TRUE(test_support::ShowsExactly(terminal, {"first row", "second row"}));
 //
 // Every wait polls the screen until its text is there or a timeout passes;
 // nothing relies on fixed sleeps. The server is killed when the session goes.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "not_copyable.h"
 
 namespace test_support {
 
 // True when tmux can be run here (tests skip with GTEST_SKIP otherwise).
 bool TmuxAvailable();
 
-class TerminalSession {
+// A line for the shell that runs a built tool with the given arguments, as
+// they would be typed after its name.
+std::string ToolCommand(const std::string& tool, const std::string& arguments);
+
+class TerminalSession : NotCopyable {
 public:
     // Starts `command`, a line for /bin/sh, in `folder` (empty: the current
     // one). The line must not end the shell itself (no `exit`; `(exit n)` is
@@ -33,8 +44,6 @@ public:
     explicit TerminalSession(const std::string& command, const std::filesystem::path& folder = {}, int columns = 80,
                              int rows = 25);
     ~TerminalSession();
-    TerminalSession(const TerminalSession&) = delete;
-    TerminalSession& operator=(const TerminalSession&) = delete;
 
     bool Started() const { return started_; }
 
@@ -42,13 +51,16 @@ public:
     void Type(const std::string& text);
     // One key by its tmux name: Enter, Escape, BSpace, Left, Home, F1, C-c ...
     void Press(const std::string& keyName);
+    // Several, one after the other.
+    void Press(std::initializer_list<std::string> keyNames);
 
     // The visible rows, exactly `rows` of them, without trailing blanks; after
     // the end, the screen as the command left it.
     std::vector<std::string> Screen() const;
     // The rows joined with line feeds, for messages and searches.
     std::string ScreenText() const;
-    // The cursor's column and row, 0-based.
+    // The cursor's column and row, 0-based; after the end, where the command
+    // left it.
     int CursorColumn() const;
     int CursorRow() const;
 
@@ -70,11 +82,25 @@ private:
     std::string Tmux(const std::vector<std::string>& arguments, int* exitCode = nullptr) const;
     std::string Format(const std::string& format) const;
     std::vector<std::string> Rows(bool keepBlanks) const;
+    // What the shell noted after the command: its exit status, then the
+    // cursor's column and row; each -1 before the end.
+    std::vector<int> Ending() const;
 
     std::string socket_;
     std::filesystem::path statusFile_;
     int rows_;
     bool started_ = false;
 };
+
+struct Cursor {
+    int column;
+    int row;
+};
+
+// The screen holds exactly `rows` from the top and is blank below them, and
+// the cursor stands at `cursor`: by default at the start of the row after
+// them, where text that ends with a line end leaves it.
+testing::AssertionResult ShowsExactly(const TerminalSession& terminal, const std::vector<std::string>& rows,
+                                      std::optional<Cursor> cursor = std::nullopt);
 
 }  // namespace test_support

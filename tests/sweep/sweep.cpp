@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <sstream>
 
 #include "platform/fault_injection.h"
@@ -12,6 +11,8 @@
 
 namespace fs = std::filesystem;
 using platform::fault::Call;
+using test_support::FolderSnapshot;
+using test_support::Snapshot;
 
 namespace {
 
@@ -22,18 +23,8 @@ constexpr int kKinds = static_cast<int>(Call::Count);
 // A transfer that moves fewer bytes moves this many.
 constexpr std::size_t kShortTransfer = 1;
 
-using Snapshot = std::map<std::string, std::string>;
-
 // This program's own path: the tool runs are this program again.
 fs::path program;
-
-Snapshot Files(const fs::path& folder) {
-    Snapshot files;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        files[entry.path().filename().string()] = test_support::ReadWholeFile(entry.path());
-    }
-    return files;
-}
 
 struct Outcome {
     test_support::ProcessResult process;
@@ -95,11 +86,11 @@ void Run(const Path& path) {
     test_support::ScratchFolder folder, logs;
     fs::path log = logs / "calls.log";
     path.prepare(folder.Path());
-    Snapshot original = Files(folder.Path());
+    Snapshot original = FolderSnapshot(folder.Path());
 
     Outcome counted = RunPlanned(path, folder.Path(), log, Call::Open, 0, 0, 0);
     ASSERT_EQ(counted.process.exitCode, 0) << counted.process.errors;
-    Snapshot clean = Files(folder.Path());
+    Snapshot clean = FolderSnapshot(folder.Path());
     const int error = WriteProtectedError();
     const int kWriteProtected = 150;
 
@@ -109,7 +100,7 @@ void Run(const Path& path) {
             SCOPED_TRACE("call kind " + std::to_string(kind) + ", call " + std::to_string(nth));
             Outcome failed = RunPlanned(path, folder.Path(), log, static_cast<Call>(kind), nth, error, 0);
             EXPECT_TRUE(failed.disturbed);
-            Snapshot after = Files(folder.Path());
+            Snapshot after = FolderSnapshot(folder.Path());
             int code = failed.process.exitCode;
             if (code == 0) {
                 // A failure the tool absorbs (an input that does not open has
@@ -130,15 +121,24 @@ void Run(const Path& path) {
                 bool expected = code == kWriteProtected || (kind == static_cast<int>(Call::Write) && code == 101) ||
                                 (kind == static_cast<int>(Call::Read) && code == 161);
                 EXPECT_TRUE(expected) << "exit code " << code << "\n" << failed.process.errors;
-                EXPECT_TRUE(failed.process.errors.starts_with("Runtime error " + std::to_string(code) + " at $"))
-                    << failed.process.errors;
+                EXPECT_TRUE(test_support::EndedWithReport(failed.process, code));
             }
             ExpectWhole(original, clean, after, code != 0);
             if (!transfer) continue;
             Outcome shortened = RunPlanned(path, folder.Path(), log, static_cast<Call>(kind), nth, 0, kShortTransfer);
             EXPECT_EQ(shortened.process.exitCode, 0) << "after a short transfer\n" << shortened.process.errors;
-            EXPECT_TRUE(Files(folder.Path()) == clean) << "a short transfer changed the result";
+            EXPECT_TRUE(FolderSnapshot(folder.Path()) == clean) << "a short transfer changed the result";
         }
+    }
+}
+
+void RunConverter(const std::string& input, const std::function<void(const std::filesystem::path&)>& prepare) {
+    for (const std::string& output : {std::string("out.bmp"), input}) {
+        SCOPED_TRACE(output);
+        Path path;
+        path.arguments = {input, output};
+        path.prepare = prepare;
+        Run(path);
     }
 }
 

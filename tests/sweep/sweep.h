@@ -29,6 +29,8 @@ struct Path {
 
 // Runs the whole sweep of one path, with GoogleTest expectations.
 void Run(const Path& path);
+// Sweeps a converter's two paths: from `input` into another file, and in place.
+void RunConverter(const std::string& input, const std::function<void(const std::filesystem::path&)>& prepare);
 
 // The system's own error code that the layer numbers 150 (write-protected):
 // a number no tool gives for any other reason.

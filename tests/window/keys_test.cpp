@@ -41,24 +41,10 @@ TEST_F(KeysTest, KeyWaitingHoldsOneKeyWithoutTakingTheNext) {
 }
 
 TEST_F(KeysTest, KeysWithoutCharacterWithLeftAltOrExtendedAreSpecial) {
-    device::KeyEvent altX;
-    altX.kind = device::EventKind::Press;
-    altX.character = 'x';
-    altX.scanCode = 45;
-    altX.leftAltDown = true;
-    memory_console::Queue(altX);
-    device::KeyEvent keypadEnter;
-    keypadEnter.kind = device::EventKind::Press;
-    keypadEnter.character = 13;
-    keypadEnter.scanCode = scan::kKeypadEnter;
-    keypadEnter.extended = true;
-    memory_console::Queue(keypadEnter);
-    device::KeyEvent shiftTab;
-    shiftTab.kind = device::EventKind::Press;
-    shiftTab.character = 9;
-    shiftTab.scanCode = 15;
-    shiftTab.shiftDown = true;
-    memory_console::Queue(shiftTab);
+    constexpr auto kPress = device::EventKind::Press;
+    memory_console::Queue({.kind = kPress, .character = 'x', .scanCode = 45, .leftAltDown = true});
+    memory_console::Queue({.kind = kPress, .character = 13, .scanCode = scan::kKeypadEnter, .extended = true});
+    memory_console::Queue({.kind = kPress, .character = 9, .scanCode = 15, .shiftDown = true});  // Shift+Tab
     memory_console::Type("\x03");  // Ctrl+C handed over as a key
     int expected[] = {0, 45, 0, 28, 0, 15, 3};
     for (int code : expected) EXPECT_EQ(Take(), code);

@@ -12,13 +12,40 @@ std::string Reply() {
     return std::string(text.View());
 }
 
-TEST_F(LineEditorTest, TypedLineIsEchoedAndEnterEndsIt) {
-    Show("Name: ");
-    memory_console::Type("hello\r");
-    EXPECT_EQ(Reply(), "hello");
-    EXPECT_EQ(PendingIoError(), 0);
-    EXPECT_EQ(RowText(0), "Name: hello");
-    ExpectCursor(0, 1);  // Enter echoes CR LF
+// Each line ends with Enter, which echoes CR LF.
+TEST_F(LineEditorTest, KeysEditTheLineAndItsEcho) {
+    struct Case {
+        const char* what;
+        const char* prompt;
+        std::vector<memory_console::Keystroke> keys;
+        const char* reply;
+        const char* shown;
+    } cases[] = {
+        {"typed line", "Name: ", {"hello\r"}, "hello", "Name: hello"},
+        // Backspace away from the end does nothing; at the end it erases, and
+        // so does Ctrl+S; the erased bytes are blanked on the screen.
+        {"backspace", "", {"abc", scan::kLeft, "\b", scan::kRight, "\b\x13\r"}, "a", "a"},
+        {"backspace on an empty line", "> ", {"\b\bx\r"}, "x", "> x"},
+        // Esc from the start moves to the end, then erases; so does Ctrl+Y.
+        {"Esc and Ctrl+Y", "? ", {"first", scan::kHome, "\x1b", "second\x19ok\r"}, "ok", "? ok"},
+        // Typing overwrites; Left at the start stays there.
+        {"cursor keys",
+         "",
+         {"abcd", scan::kHome, "X", scan::kRight, "Y", scan::kLeft, scan::kLeft, scan::kLeft, scan::kLeft, scan::kEnd,
+          "e\r"},
+         "XbYde",
+         "XbYde"},
+    };
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.what);
+        Start();
+        Show(each.prompt);
+        memory_console::Play(each.keys);
+        EXPECT_EQ(Reply(), each.reply);
+        EXPECT_EQ(PendingIoError(), 0);
+        EXPECT_EQ(RowText(0), each.shown);
+        ExpectCursor(0, 1);
+    }
 }
 
 TEST_F(LineEditorTest, EnterOnAnEmptyLineGivesTheEmptyText) {
@@ -38,55 +65,9 @@ TEST_F(LineEditorTest, TwoHundredSixtyKeysKeepTheFirst254) {
     EXPECT_EQ(RowText(4), "");
 }
 
-TEST_F(LineEditorTest, BackspaceErasesOnlyAtTheEndOfTheLine) {
-    memory_console::Type("abc");
-    memory_console::PressSpecial(scan::kLeft);
-    memory_console::Type("\b");  // does nothing: the edit position is not at the end
-    memory_console::PressSpecial(scan::kRight);
-    memory_console::Type("\b\x13");  // Backspace, then Ctrl+S which acts the same
-    memory_console::Type("\r");
-    EXPECT_EQ(Reply(), "a");
-    EXPECT_EQ(RowText(0), "a");  // the erased bytes are blanked on the screen
-}
-
-TEST_F(LineEditorTest, BackspaceOnAnEmptyLineDoesNothing) {
-    Show("> ");
-    memory_console::Type("\b\bx\r");
-    EXPECT_EQ(Reply(), "x");
-    EXPECT_EQ(RowText(0), "> x");
-}
-
-TEST_F(LineEditorTest, EscAndCtrlYEraseTheWholeLineFromScreenAndBuffer) {
-    Show("? ");
-    memory_console::Type("first");
-    memory_console::PressSpecial(scan::kHome);
-    memory_console::Type("\x1b");  // from the start: moves to the end, then erases
-    ExpectCursor(2, 0);
-    memory_console::Type("second\x19ok\r");
-    EXPECT_EQ(Reply(), "ok");
-    EXPECT_EQ(RowText(0), "? ok");
-}
-
-TEST_F(LineEditorTest, CursorKeysMoveTheEditPositionAndTypingOverwrites) {
-    memory_console::Type("abcd");
-    memory_console::PressSpecial(scan::kHome);
-    memory_console::Type("X");
-    memory_console::PressSpecial(scan::kRight);
-    memory_console::Type("Y");
-    memory_console::PressSpecial(scan::kLeft);
-    memory_console::PressSpecial(scan::kLeft);
-    memory_console::PressSpecial(scan::kLeft);
-    memory_console::PressSpecial(scan::kLeft);  // at the start already: stays
-    memory_console::PressSpecial(scan::kEnd);
-    memory_console::Type("e\r");
-    EXPECT_EQ(Reply(), "XbYde");
-    EXPECT_EQ(RowText(0), "XbYde");
-}
-
 TEST_F(LineEditorTest, HomeEchoesOneBackspacePerPosition) {
     Show("> ");
-    memory_console::Type("abc");
-    memory_console::PressSpecial(scan::kHome);
+    memory_console::Play({"abc", scan::kHome});
     memory_console::ReleaseKey();  // no key: the editor keeps waiting
     std::size_t got = 0;
     EXPECT_EQ(ConsoleRefill(StandardInput.buffer, kStreamBufferBytes, &got), 161);
@@ -96,13 +77,10 @@ TEST_F(LineEditorTest, HomeEchoesOneBackspacePerPosition) {
 }
 
 TEST_F(LineEditorTest, OtherKeysAreIgnoredOrTakenAsCharacters) {
-    memory_console::Type("a\x1a");  // Ctrl+Z is ignored
-    memory_console::PressSpecial(scan::kF1);
-    memory_console::PressSpecial(scan::kDelete);
+    memory_console::Play({"a\x1a", scan::kF1, scan::kDelete});  // Ctrl+Z, F1 and Delete are ignored
     memory_console::PressModifier();
-    memory_console::PressSpecial(scan::kKeypadSlash);  // the keypad's "/" is a "/"
-    memory_console::Type("b");
-    memory_console::PressSpecial(scan::kKeypadEnter);  // and its Enter is Enter
+    // The keypad's "/" is a "/", and its Enter is Enter.
+    memory_console::Play({scan::kKeypadSlash, "b", scan::kKeypadEnter});
     EXPECT_EQ(Reply(), "a/b");
 }
 

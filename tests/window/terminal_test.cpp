@@ -77,84 +77,50 @@ protected:
     void SetUp() override {
         if (!test_support::TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
     }
+    // The probe ends well and gives the terminal's settings back.
+    void ExpectGoodEnd(const TerminalSession& terminal) {
+        Outcome outcome = EndOf(terminal, folder);
+        EXPECT_EQ(outcome.status, 0);
+        EXPECT_EQ(outcome.after, outcome.before);
+    }
     ScratchFolder folder;
 };
 
+// The drawing's rules are tested on the in-memory console; here the real
+// terminal shows the cells where the drawing put them, and scrolls.
 TEST_F(TerminalTest, TextLandsWhereItIsDrawnOnARealTerminal) {
-    TerminalSession terminal(Wrapped("draw"), folder.Path());
-    ASSERT_TRUE(terminal.Started());
-    ASSERT_TRUE(terminal.WaitForText("done")) << terminal.ScreenText();
-    std::vector<std::string> screen = terminal.Screen();
-    std::vector<std::string> expected = {
-        "aXc",
-        "start",
-        "one",
-        "   two",
-        "bell!",
-        std::string(80, '='),
-        "",  // a row of exactly 80 wraps once; then CR LF
-        "01234567890123456789012345678901234567890123456789012345678901234567890123456789",
-        "01234",
-        "done",
+    std::vector<std::string> scrolled;
+    for (int n = 7; n <= 30; ++n) scrolled.push_back("line " + std::to_string(n));
+    scrolled.push_back("end");
+    struct Case {
+        const char* mode;
+        std::vector<std::string> rows;  // the last one a prompt, the cursor after it
+    } cases[] = {
+        {"draw",
+         {"aXc", "start", "one", "   two", "bell!", std::string(80, '='),
+          "",  // a row of exactly 80 wraps once; then CR LF
+          "01234567890123456789012345678901234567890123456789012345678901234567890123456789", "01234", "done"}},
+        {"scroll", scrolled},
     };
-    for (std::size_t row = 0; row < expected.size(); ++row) EXPECT_EQ(screen[row], expected[row]) << "row " << row;
-    EXPECT_EQ(terminal.CursorColumn(), 4);
-    EXPECT_EQ(terminal.CursorRow(), 9);
-    terminal.Press("Enter");
-    Outcome outcome = EndOf(terminal, folder);
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.after, outcome.before);
-}
-
-TEST_F(TerminalTest, TextBelowTheLastRowScrollsTheWindow) {
-    TerminalSession terminal(Wrapped("scroll"), folder.Path());
-    ASSERT_TRUE(terminal.WaitForText("end")) << terminal.ScreenText();
-    std::vector<std::string> screen = terminal.Screen();
-    for (int row = 0; row < 24; ++row) EXPECT_EQ(screen[row], "line " + std::to_string(row + 7)) << "row " << row;
-    EXPECT_EQ(screen[24], "end");
-    terminal.Press("Enter");
-    EXPECT_EQ(EndOf(terminal, folder).status, 0);
-}
-
-TEST_F(TerminalTest, LineEditorEditsWithTheTerminalsKeys) {
-    TerminalSession terminal(Wrapped("reply 2"), folder.Path());
-    ASSERT_TRUE(terminal.WaitForText("Reply: ")) << terminal.ScreenText();
-    terminal.Type("hello");
-    terminal.Press("Left");
-    terminal.Press("Left");
-    terminal.Press("BSpace");  // not at the end: nothing
-    terminal.Press("End");
-    terminal.Press("BSpace");
-    terminal.Press("Home");
-    terminal.Type("J");
-    terminal.Press("F5");  // ignored
-    terminal.Press("Enter");
-    ASSERT_TRUE(terminal.WaitForText("Got [Jell]")) << terminal.ScreenText();
-    EXPECT_EQ(terminal.Screen()[0], "Reply: Jell");
-    terminal.Type("wrong");
-    terminal.Press("Escape");
-    // The Esc is known as such only when nothing has followed it for a moment.
-    ASSERT_TRUE(terminal.WaitForText("]\nReply:\n")) << terminal.ScreenText();
-    terminal.Type("ok");
-    terminal.Press("Enter");
-    ASSERT_TRUE(terminal.WaitForText("Got [ok]")) << terminal.ScreenText();
-    std::vector<std::string> screen = terminal.Screen();
-    EXPECT_EQ(screen[2], "Reply: ok");
-    Outcome outcome = EndOf(terminal, folder);
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.after, outcome.before);
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.mode);
+        TerminalSession terminal(Wrapped(each.mode), folder.Path());
+        ASSERT_TRUE(terminal.WaitForText(each.rows.back())) << terminal.ScreenText();
+        int promptRow = static_cast<int>(each.rows.size()) - 1;
+        test_support::Cursor afterPrompt{static_cast<int>(each.rows.back().size()), promptRow};
+        EXPECT_TRUE(test_support::ShowsExactly(terminal, each.rows, afterPrompt));
+        terminal.Press("Enter");
+        ExpectGoodEnd(terminal);
+    }
 }
 
 TEST_F(TerminalTest, SpecialKeysComeAsZeroAndTheirCode) {
     TerminalSession terminal(Wrapped("keys 6"), folder.Path());
     ASSERT_TRUE(terminal.WaitForText("Keys:")) << terminal.ScreenText();
-    terminal.Press("F1");
-    terminal.Press("Up");
-    terminal.Type("a");
-    terminal.Press("Escape");
+    terminal.Press({"F1", "Up", "a", "Escape"});
     ASSERT_TRUE(terminal.WaitForText("Keys: 0 59 0 72 97 27")) << terminal.ScreenText();
     terminal.Press("Enter");
-    EXPECT_EQ(EndOf(terminal, folder).status, 0);
+    ExpectGoodEnd(terminal);
 }
 
 TEST_F(TerminalTest, KeysTypedBeforeThePromptAreKept) {
@@ -162,7 +128,7 @@ TEST_F(TerminalTest, KeysTypedBeforeThePromptAreKept) {
     terminal.Type("early");
     terminal.Press("Enter");
     EXPECT_TRUE(terminal.WaitForText("Got [early]")) << terminal.ScreenText();
-    EXPECT_EQ(EndOf(terminal, folder).status, 0);
+    ExpectGoodEnd(terminal);
 }
 
 TEST_F(TerminalTest, ToneWithoutASpeakerRingsTheBellOutsideTheDrawing) {
@@ -171,10 +137,9 @@ TEST_F(TerminalTest, ToneWithoutASpeakerRingsTheBellOutsideTheDrawing) {
     }
     TerminalSession terminal(Wrapped("tone"), folder.Path());
     ASSERT_TRUE(terminal.WaitForText("toned")) << terminal.ScreenText();
-    EXPECT_EQ(terminal.Screen()[0], "toned");
-    EXPECT_EQ(terminal.CursorColumn(), 5);
+    EXPECT_TRUE(test_support::ShowsExactly(terminal, {"toned"}, test_support::Cursor{5, 0}));
     terminal.Press("Enter");
-    EXPECT_EQ(EndOf(terminal, folder).status, 0);
+    ExpectGoodEnd(terminal);
 }
 
 // How a run on the terminal ends, and the exit status the shell then sees.
@@ -215,32 +180,27 @@ TEST_P(TerminalRestoredTest, SettingsAreAsFoundAfterTheEnd) {
     EXPECT_FALSE(outcome.after.empty());
 }
 
+// A signal sent while the probe waits for a reply; it ends the probe as it
+// would any process (128 + n), unless the report takes it over.
+Ending Signalled(const char* name, int signal, int status = 0) {
+    return {name, "reply 1", "Reply: ", signal, status != 0 ? status : 128 + signal};
+}
+
 // Every catchable signal whose default action ends a process: the terminal
 // comes back, then the signal ends the probe as it would any process. The
 // signals of processor faults end through the run-time error report.
-INSTANTIATE_TEST_SUITE_P(Endings, TerminalRestoredTest,
-                         ::testing::Values(Ending{"EndProgram", "reply 1", "Reply: ", 0, 0},
-                                           Ending{"ReturnFromMain", "return", "return", 0, 0},
-                                           Ending{"RunTimeError", "error", "error", 0, 2},
-                                           Ending{"ProcessorFault", "fault", "Runtime error 216 at $", 0, 216},
-                                           Ending{"CtrlC", "reply 1", "Reply: ", SIGINT, 130},
-                                           Ending{"HUP", "reply 1", "Reply: ", SIGHUP, 128 + SIGHUP},
-                                           Ending{"QUIT", "reply 1", "Reply: ", SIGQUIT, 128 + SIGQUIT},
-                                           Ending{"ILL", "reply 1", "Reply: ", SIGILL, 128 + SIGILL},
-                                           Ending{"TRAP", "reply 1", "Reply: ", SIGTRAP, 128 + SIGTRAP},
-                                           Ending{"ABRT", "reply 1", "Reply: ", SIGABRT, 128 + SIGABRT},
-                                           Ending{"BUS", "reply 1", "Reply: ", SIGBUS, 216},
-                                           Ending{"FPE", "reply 1", "Reply: ", SIGFPE, 200},
-                                           Ending{"SEGV", "reply 1", "Reply: ", SIGSEGV, 216},
-                                           Ending{"USR1", "reply 1", "Reply: ", SIGUSR1, 128 + SIGUSR1},
-                                           Ending{"USR2", "reply 1", "Reply: ", SIGUSR2, 128 + SIGUSR2},
-                                           Ending{"ALRM", "reply 1", "Reply: ", SIGALRM, 128 + SIGALRM},
-                                           Ending{"TERM", "reply 1", "Reply: ", SIGTERM, 128 + SIGTERM},
-                                           Ending{"XCPU", "reply 1", "Reply: ", SIGXCPU, 128 + SIGXCPU},
-                                           Ending{"VTALRM", "reply 1", "Reply: ", SIGVTALRM, 128 + SIGVTALRM},
-                                           Ending{"PROF", "reply 1", "Reply: ", SIGPROF, 128 + SIGPROF},
-                                           Ending{"SYS", "reply 1", "Reply: ", SIGSYS, 128 + SIGSYS}),
-                         [](const ::testing::TestParamInfo<Ending>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Endings, TerminalRestoredTest,
+    ::testing::Values(Ending{"EndProgram", "reply 1", "Reply: ", 0, 0},
+                      Ending{"ReturnFromMain", "return", "return", 0, 0}, Ending{"RunTimeError", "error", "error", 0, 2},
+                      Ending{"ProcessorFault", "fault", "Runtime error 216 at $", 0, 216},
+                      Signalled("CtrlC", SIGINT), Signalled("HUP", SIGHUP), Signalled("QUIT", SIGQUIT),
+                      Signalled("ILL", SIGILL), Signalled("TRAP", SIGTRAP), Signalled("ABRT", SIGABRT),
+                      Signalled("BUS", SIGBUS, 216), Signalled("FPE", SIGFPE, 200), Signalled("SEGV", SIGSEGV, 216),
+                      Signalled("USR1", SIGUSR1), Signalled("USR2", SIGUSR2), Signalled("ALRM", SIGALRM),
+                      Signalled("TERM", SIGTERM), Signalled("XCPU", SIGXCPU), Signalled("VTALRM", SIGVTALRM),
+                      Signalled("PROF", SIGPROF), Signalled("SYS", SIGSYS)),
+    [](const ::testing::TestParamInfo<Ending>& info) { return std::string(info.param.name); });
 
 // --- a terminal that answers the cursor query late ----------------------------
 
@@ -248,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(Endings, TerminalRestoredTest,
 // emulator it answers no query by itself, so the test answers when it likes.
 // The test keeps the terminal open after the probe has ended, so that what
 // the terminal would echo then can still be read.
-class SlowTerminal {
+class SlowTerminal : test_support::NotCopyable {
 public:
     explicit SlowTerminal(const std::vector<std::string>& arguments) {
         master_ = posix_openpt(O_RDWR | O_NOCTTY);
@@ -284,8 +244,6 @@ public:
         if (slave_ >= 0) close(slave_);
         if (master_ >= 0) close(master_);
     }
-    SlowTerminal(const SlowTerminal&) = delete;
-    SlowTerminal& operator=(const SlowTerminal&) = delete;
 
     bool Started() const { return child_ > 0 && slave_ >= 0; }
     void Send(const std::string& bytes) { EXPECT_EQ(write(master_, bytes.data(), bytes.size()), ssize_t(bytes.size())); }

@@ -1,5 +1,5 @@
-// A small program on the window console for the end-to-end tests (never a
-// deliverable): each mode draws or reads what one test looks at.
+// A small program on the window console for the end-to-end tests (not one
+// of the tools): each mode draws or reads what one test looks at.
 //
 //   window_probe draw      the drawing rules, then waits for Enter
 //   window_probe scroll    30 lines into a 25-row window, then waits for Enter

@@ -9,7 +9,7 @@
 
 #include "core.h"
 #include "core/console_flavour.h"
-#include "window/memory_console.h"
+#include "memory_console.h"
 #include "window.h"
 
 class WindowTest : public ::testing::Test {

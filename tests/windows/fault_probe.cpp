@@ -1,5 +1,5 @@
 // A program that faults on purpose, for the tests of the processor-fault
-// report on Windows (never a deliverable):
+// report on Windows (not one of the tools):
 //
 //   fault_probe divide   an integer division by zero
 //   fault_probe memory   a write to address 0

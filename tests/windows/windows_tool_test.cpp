@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -15,35 +14,7 @@
 #include "run_process.h"
 
 namespace fs = std::filesystem;
-using test_support::PatternBytes;
-using test_support::ProcessOptions;
-using test_support::ProcessResult;
-using test_support::ReadWholeFile;
-using test_support::RunProcess;
-using test_support::ScratchFolder;
-using test_support::ToolPath;
-using test_support::WriteWholeFile;
-
-namespace {
-
-// The run-time error report: two lines naming one place, then an empty line.
-void ExpectReport(const ProcessResult& result, int number) {
-    EXPECT_EQ(result.exitCode, number);
-    std::string head = "Runtime error " + std::to_string(number) + " at $";
-    ASSERT_TRUE(result.errors.starts_with(head)) << result.errors;
-    std::string place = result.errors.substr(head.size(), 8);
-    EXPECT_EQ(place.find_first_not_of("0123456789ABCDEF"), std::string::npos) << result.errors;
-    EXPECT_EQ(result.errors, head + place + "\r\n  $" + place + "\r\n\r\n");
-}
-
-std::vector<std::string> FolderContents(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-}  // namespace
+using namespace test_support;
 
 TEST(ProcessorFaults, EndThroughTheReportWithTheirNumbers) {
     struct {
@@ -53,10 +24,10 @@ TEST(ProcessorFaults, EndThroughTheReportWithTheirNumbers) {
     for (const auto& fault : faults) {
         SCOPED_TRACE(fault.mode);
         ProcessResult result = RunProcess(FAULT_PROBE, {fault.mode});
-        ExpectReport(result, fault.number);
+        EXPECT_TRUE(EndedWithReport(result, fault.number));
         EXPECT_EQ(result.output, "");
     }
-    ExpectReport(RunProcess(FAULT_PROBE, {"check", "150"}), 150);
+    EXPECT_TRUE(EndedWithReport(RunProcess(FAULT_PROBE, {"check", "150"}), 150));
 }
 
 TEST(CommandLine, QuotedArgumentsKeepTheirBlanks) {
@@ -134,7 +105,7 @@ TEST(InPlaceConversion, AnImageHeldOpenElsewhereStaysWholeAndNoTemporaryFileStay
     options.folder = folder.Path();
     ProcessResult result = RunProcess(ToolPath("DUSKAR"), {"cap.bmp", "cap.bmp"}, options);
     CloseHandle(held);
-    ExpectReport(result, 5);
+    EXPECT_TRUE(EndedWithReport(result, 5));
     EXPECT_TRUE(ReadWholeFile(folder / "cap.bmp") == image);
     EXPECT_EQ(FolderContents(folder.Path()), std::vector<std::string>{"cap.bmp"});
 }
@@ -143,11 +114,11 @@ TEST(ReadOnlyFiles, AreNeitherOpenedNorCut) {
     ScratchFolder folder;
     WriteWholeFile(folder / "in.dat", "abc");
     WriteWholeFile(folder / "part1.zip", "keep");
-    test_support::MakeReadOnly(folder / "part1.zip");
+    MakeReadOnly(folder / "part1.zip");
     ProcessOptions options;
     options.folder = folder.Path();
     options.input = "y\n";
     ProcessResult result = RunProcess(ToolPath("MORVANTE"), {"in.dat", "part", "1"}, options);
-    ExpectReport(result, 5);
+    EXPECT_TRUE(EndedWithReport(result, 5));
     EXPECT_EQ(ReadWholeFile(folder / "part1.zip"), "keep");
 }

@@ -5,8 +5,9 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
-#include "../platform/console_device.h"
+#include "platform/console_device.h"
 
 namespace memory_console {
 
@@ -45,6 +46,15 @@ void ReleaseKey();                          // an event that is no key press
 // A keypad digit key, with Alt held (it then has no character) or without.
 void PressKeypadDigit(std::uint8_t digit, bool altDown);
 void ReleaseAlt();                          // an Alt key let go
+
+// One step of a key script: characters typed, or a key without a character.
+struct Keystroke {
+    Keystroke(const char* characters) : typed(characters) {}
+    Keystroke(std::uint8_t scanCode) : special(scanCode) {}
+    std::string_view typed;
+    std::uint8_t special = 0;
+};
+void Play(const std::vector<Keystroke>& script);
 
 int ToneHz();       // 0 while silent
 int StartCount();   // how often the device was taken, given back

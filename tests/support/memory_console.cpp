@@ -28,6 +28,14 @@ int ends = 0;
 
 void BlankRow(int row) { std::memset(cells[row], ' ', kMostColumns); }
 
+device::KeyEvent Event(device::EventKind kind, std::uint8_t character = 0, std::uint8_t scanCode = 0) {
+    device::KeyEvent event;
+    event.kind = kind;
+    event.character = character;
+    event.scanCode = scanCode;
+    return event;
+}
+
 }  // namespace
 
 void Reset(const Setup& newSetup) {
@@ -55,43 +63,34 @@ void Queue(const device::KeyEvent& event) {
 }
 
 void Type(std::string_view characters) {
-    for (char c : characters) {
-        device::KeyEvent event;
-        event.kind = device::EventKind::Press;
-        event.character = static_cast<std::uint8_t>(c);
-        Queue(event);
-    }
+    for (char c : characters) Queue(Event(device::EventKind::Press, static_cast<std::uint8_t>(c)));
 }
 
-void PressSpecial(std::uint8_t scanCode) {
-    device::KeyEvent event;
-    event.kind = device::EventKind::Press;
-    event.scanCode = scanCode;
-    Queue(event);
-}
+void PressSpecial(std::uint8_t scanCode) { Queue(Event(device::EventKind::Press, 0, scanCode)); }
 
-void PressModifier() {
-    device::KeyEvent event;
-    event.kind = device::EventKind::Modifier;
-    Queue(event);
-}
+void PressModifier() { Queue(Event(device::EventKind::Modifier)); }
 
-void ReleaseKey() { Queue(device::KeyEvent{}); }
+void ReleaseKey() { Queue(Event(device::EventKind::Other)); }
 
 void PressKeypadDigit(std::uint8_t digit, bool altDown) {
-    device::KeyEvent event;
-    event.kind = device::EventKind::Press;
-    event.character = altDown ? 0 : static_cast<std::uint8_t>('0' + digit);
+    // With Alt held the key has no character: its digit is composed.
+    device::KeyEvent event = Event(device::EventKind::Press, altDown ? 0 : static_cast<std::uint8_t>('0' + digit));
     event.altDown = altDown;
     event.leftAltDown = altDown;
     event.keypadDigit = digit;
     Queue(event);
 }
 
-void ReleaseAlt() {
-    device::KeyEvent event;
-    event.kind = device::EventKind::AltReleased;
-    Queue(event);
+void ReleaseAlt() { Queue(Event(device::EventKind::AltReleased)); }
+
+void Play(const std::vector<Keystroke>& script) {
+    for (const Keystroke& step : script) {
+        if (step.typed.empty()) {
+            PressSpecial(step.special);
+        } else {
+            Type(step.typed);
+        }
+    }
 }
 
 int ToneHz() { return toneHz; }
