@@ -19,9 +19,7 @@ constexpr std::uint16_t kToneMilliseconds = 19;
 // Part names and the prompts are indented by this many blanks.
 constexpr int kPromptIndent = 17;
 
-ShortText outputName;
-ShortText baseName;
-bool floppyMode = false;
+PartSetArguments command;
 BlockFile outputFile;
 BlockFile partFile;
 
@@ -36,18 +34,13 @@ void PrintHelp() {
     WriteLine("also, if you want it to wait between each output give F also)");
     WriteLine("An example:  TOLVA  test.zip part 1");
     WriteLine("They can have been created with MORVANTE test.zip part 1 F");
-    WriteLine("");
-    WriteLine("In Velka: It is a good idea to type D on a line first, to load CWSDPMI.");
-    WriteLine("        Type D before each run. This ensures full use of memory.");
-    WriteLine("");
-    WriteLine("This will gently create more files out of one file.");
-    WriteLine("If you use diskettes, take care to mark the number of each on each.");
+    WriteHelpClosing();
 }
 
 bool Confirmed() {
     WriteLine("");
-    WriteLine("The output file name is: ", outputName);
-    WriteLine("The input file names are: ", baseName, "1.zip, ", baseName, "2.zip  etc");
+    WriteLine("The output file name is: ", command.fileName);
+    WriteLine("The input file names are: ", command.baseName, "1.zip, ", command.baseName, "2.zip  etc");
     WriteLine("Input will proceed until the highest .zip found, or");
     WriteLine("until you give a signal, if you use the F (floppy) mode");
     WriteLine("Insert the same floppy twice when you are finished with a series");
@@ -61,7 +54,7 @@ bool Confirmed() {
     WriteLine("So do it slow and nice and it will work. If you put it into");
     WriteLine("a common folder on a harddisk first, however, it is MUCH easier.");
     WriteLine("");
-    WriteLine("The file ", outputName, ", if it exists, will be overwritten.");
+    WriteLine("The file ", command.fileName, ", if it exists, will be overwritten.");
     WriteLine("");
     WriteOpenLine("If you are well prepared for this, as I am sure you are, type y: ");
     ShortText reply = ReadReply();
@@ -102,8 +95,8 @@ void CopyPart() {
 Step TakeStep(Step step, std::int32_t& partNumber) {
     switch (step) {
         case Step::Name:
-            WriteLine(Blanks(kPromptIndent), PartFileName(baseName, partNumber));
-            return floppyMode ? Step::Ready : Step::Open;
+            WriteLine(Blanks(kPromptIndent), PartFileName(command.baseName, partNumber));
+            return command.floppyMode ? Step::Ready : Step::Open;
 
         case Step::Ready:
             WriteLine(Blanks(kPromptIndent), "AND NOW ENTER WHEN READY (X when complete): ");
@@ -111,13 +104,13 @@ Step TakeStep(Step step, std::int32_t& partNumber) {
 
         case Step::Open:
             ClearWindow();
-            BindFile(partFile, PartFileName(baseName, partNumber));
+            BindFile(partFile, PartFileName(command.baseName, partNumber));
             OpenExisting(partFile, 1);
             return FetchIoResult() == 0 ? Step::Copy : Step::Missing;
 
         case Step::Missing: {
             SoundWarning();
-            WriteLine("Okay. The file for ", baseName, partNumber, ".ZIP is somehow not there.");
+            WriteLine("Okay. The file for ", command.baseName, partNumber, ".ZIP is somehow not there.");
             WriteOpenLine("Press X to signal that it is finished, or G to go back and try again: ");
             ShortText reply = ReadReply();
             if (TextEquals(reply, "g")) return Step::Name;
@@ -140,15 +133,11 @@ Step TakeStep(Step step, std::int32_t& partNumber) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    StartProgram(argc, argv);
+    command = StartPartSetTool(argc, argv);
     SeedRandom();
-    PartSetArguments arguments = TakePartSetArguments();
-    outputName = arguments.fileName;
-    baseName = arguments.baseName;
-    floppyMode = arguments.floppyMode;
 
     PrintHelp();
-    if (!arguments.Complete()) EndProgram(0);
+    if (!command.Complete()) EndProgram(0);
     if (!Confirmed()) EndProgram(0);
 
     WriteLine("");
@@ -158,7 +147,7 @@ int main(int argc, char** argv) {
     WriteLine("");
     WriteLine("");
 
-    CreateJoinedFile(outputFile, outputName, baseName);
+    CreateJoinedFile(outputFile, command.fileName, command.baseName);
     CheckIo();
 
     std::int32_t partNumber = 1;

@@ -20,7 +20,17 @@ bool NamesAPart(const ShortText& name, const ShortText& baseName) {
 
 }  // namespace
 
-PartSetArguments TakePartSetArguments() {
+void WriteHelpClosing() {
+    WriteLine("");
+    WriteLine("In Velka: It is a good idea to type D on a line first, to load CWSDPMI.");
+    WriteLine("        Type D before each run. This ensures full use of memory.");
+    WriteLine("");
+    WriteLine("This will gently create more files out of one file.");
+    WriteLine("If you use diskettes, take care to mark the number of each on each.");
+}
+
+PartSetArguments StartPartSetTool(int argc, char** argv) {
+    StartProgram(argc, argv);
     PartSetArguments arguments;
     arguments.fileName = ArgumentText(1);
     arguments.baseName = ArgumentText(2);

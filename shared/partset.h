@@ -24,7 +24,11 @@ struct PartSetArguments {
     // Both names there, and a size of at least one unit; else the tool only helps.
     bool Complete() const { return !fileName.Empty() && !baseName.Empty() && floppyUnits >= 1; }
 };
-PartSetArguments TakePartSetArguments();
+// The lines both tools' help text ends with.
+void WriteHelpClosing();
+
+// Starts the program and takes its command line.
+PartSetArguments StartPartSetTool(int argc, char** argv);
 
 // base name + decimal part number + ".zip", cut to 255 bytes. A cut name
 // opens no file (3): two parts must never share one name.

@@ -6,9 +6,7 @@
 
 namespace {
 
-ShortText inputName;
-ShortText baseName;
-bool floppyMode = false;
+PartSetArguments command;
 BlockFile inputFile;
 BlockFile partFile;
 
@@ -22,12 +20,7 @@ void PrintHelp() {
     WriteLine("and note that size 1 means ", kFloppyUnitBytes, " bytes (as a floppy);");
     WriteLine("also, if you want it to wait between each output give F also)");
     WriteLine("An example:  MORVANTE test.zip part 1");
-    WriteLine("");
-    WriteLine("In Velka: It is a good idea to type D on a line first, to load CWSDPMI.");
-    WriteLine("        Type D before each run. This ensures full use of memory.");
-    WriteLine("");
-    WriteLine("This will gently create more files out of one file.");
-    WriteLine("If you use diskettes, take care to mark the number of each on each.");
+    WriteHelpClosing();
 }
 
 // Prints the summary and gives the user's answer to the confirmation.
@@ -46,7 +39,7 @@ bool Confirmed(std::int64_t inputLength, std::int64_t partSize) {
 // diskette can be changed first.
 void AnnouncePart(const ShortText& name) {
     WriteLine(name);
-    if (floppyMode) {
+    if (command.floppyMode) {
         WriteLine(Blanks(35), "ENTER: ");
         AwaitEnter();
     }
@@ -80,24 +73,20 @@ bool CopyIntoPart(const ShortText& name, std::int64_t partSize) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    StartProgram(argc, argv);
-    PartSetArguments arguments = TakePartSetArguments();
-    inputName = arguments.fileName;
-    baseName = arguments.baseName;
-    floppyMode = arguments.floppyMode;
+    command = StartPartSetTool(argc, argv);
 
     PrintHelp();
-    if (!arguments.Complete()) EndProgram(0);
+    if (!command.Complete()) EndProgram(0);
 
     // Sizes are kept in 64 bits: every unit count of 1 or more works, and
     // inputs of 2 GiB and more show their true length.
-    std::int64_t partSize = arguments.floppyUnits * kFloppyUnitBytes;
+    std::int64_t partSize = command.floppyUnits * kFloppyUnitBytes;
 
     WriteLine("");
-    WriteLine("The input file name is: ", inputName);
-    WriteLine("The output file names are: ", baseName, "1.zip, ", baseName, "2.zip  etc");
+    WriteLine("The input file name is: ", command.fileName);
+    WriteLine("The output file names are: ", command.baseName, "1.zip, ", command.baseName, "2.zip  etc");
 
-    BindFile(inputFile, inputName);
+    BindFile(inputFile, command.fileName);
     OpenExisting(inputFile, 1);
     CheckIo();
     std::int64_t inputLength = RecordCount(inputFile);
@@ -107,7 +96,7 @@ int main(int argc, char** argv) {
 
     bool inputEnded = false;
     for (std::int32_t partNumber = 1; !inputEnded; ++partNumber) {
-        ShortText name = PartFileName(baseName, partNumber);
+        ShortText name = PartFileName(command.baseName, partNumber);
         AnnouncePart(name);
         inputEnded = CopyIntoPart(name, partSize);
     }
