@@ -4,17 +4,22 @@
 #
 #   bash bench/run.sh [work-folder]      (default: build/bench)
 #
-# Needs hyperfine, GNU time, ImageMagick and netpbm
-# (apt-get install -y hyperfine time imagemagick netpbm) and a Release build
-# in build/ (cmake --preset default && cmake --build --preset default).
-# RUNS sets the runs of the long jobs, QUICK_RUNS those of single images.
+# Needs hyperfine, GNU time, strace, ImageMagick and netpbm
+# (apt-get install -y hyperfine time strace imagemagick netpbm) and a Release
+# build in build/ (cmake --preset default && cmake --build --preset default).
+# RUNS sets the runs of the 1 GiB jobs and the batches, MID_RUNS those of the
+# 100 MiB jobs, QUICK_RUNS those of single images (hyperfine warms up first);
+# BIN another folder of the tools (an older build, to measure before and after).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-bin="$here/build/bin"
+bin=$(cd "${BIN:-$here/build/bin}" && pwd)
 work=${1:-$here/build/bench}
 runs=${RUNS:-5}
+mid_runs=${MID_RUNS:-20}
 quick_runs=${QUICK_RUNS:-300}
+# A job of a few milliseconds swings by a third over a handful of runs.
+[ "$quick_runs" -ge 100 ] || { echo "QUICK_RUNS: at least 100 runs for jobs of a few milliseconds"; exit 1; }
 samples="python3 $here/demo/make_samples.py"
 mkdir -p "$work"
 cd "$work"
@@ -26,52 +31,84 @@ median_ms() {  # the same in milliseconds, for jobs of a few milliseconds
     python3 -c 'import json,sys; r=json.load(open(sys.argv[1]))["results"]; print(" ".join("%.3f" % (1000 * x["median"]) for x in r))' "$1"
 }
 ratio() { python3 -c 'import sys; print("%.3f" % (float(sys.argv[1]) / float(sys.argv[2])))' "$1" "$2"; }
+calls() {  # "total: the three most made calls" of an strace -c summary
+    python3 -c '
+import sys
+rows = [l.split() for l in open(sys.argv[1]) if l[:1] == " " or l[:1].isdigit()]
+rows = [(int(r[3]), r[-1]) for r in rows if len(r) >= 5 and r[3].isdigit()]
+total = sum(n for n, name in rows if name == "total")
+top = sorted((r for r in rows if r[1] != "total"), reverse=True)[:3]
+print("%d: %s" % (total, ", ".join("%s %d" % (name, n) for n, name in top)))' "$1"
+}
 
-# --- MORVANTE against split and the floor of copying --------------------------
-if [ ! -f big.dat ] || [ "$(stat -c %s big.dat)" != 1073741824 ]; then
-    head -c 1073741824 /dev/urandom > big.dat
-fi
-parts=$(( 1073741824 / 1433600 + 1 ))
+# --- MORVANTE against split and dd, TOLVA against cat, at one input size -------
+# copy_jobs BYTES LABEL RUNS: cuts an input of BYTES random bytes into parts of
+# one floppy unit, checks the parts against split's and the joins against the
+# input, then times the cut against split and against the floor of copying
+# (dd in transfer blocks + creating as many files) and the join against cat.
+copy_jobs() {
+    local bytes=$1 label=$2 n=$3
+    local input="input-$label.dat"
+    if [ ! -f "$input" ] || [ "$(stat -c %s "$input")" != "$bytes" ]; then
+        head -c "$bytes" /dev/urandom > "$input"
+    fi
+    local parts=$(( bytes / 1433600 + 1 ))
 
-rm -rf m s f && mkdir m s f
-(cd m && echo y | "$bin/MORVANTE" ../big.dat part 1 > /dev/null)
-(cd s && split -b 1433600 --numeric-suffixes=1 -a 4 ../big.dat part)
-for k in $(seq 1 $((parts - 1))); do
-    cmp -s "m/part$k.zip" "s/part$(printf %04d "$k")" || { echo "part $k differs from split's"; exit 1; }
-done
-[ ! -s "m/part$parts.zip" ] || cmp -s "m/part$parts.zip" "s/part$(printf %04d "$parts")" || { echo "last part differs"; exit 1; }
-echo "parts checked: MORVANTE's $parts parts equal split's"
+    rm -rf m s f && mkdir m s f
+    (cd m && echo y | "$bin/MORVANTE" "../$input" part 1 > /dev/null)
+    (cd s && split -b 1433600 --numeric-suffixes=1 -a 4 "../$input" part)
+    for k in $(seq 1 $((parts - 1))); do
+        cmp -s "m/part$k.zip" "s/part$(printf %04d "$k")" || { echo "part $k differs from split's"; exit 1; }
+    done
+    [ ! -s "m/part$parts.zip" ] || cmp -s "m/part$parts.zip" "s/part$(printf %04d "$parts")" || { echo "last part differs"; exit 1; }
+    echo "$label: MORVANTE's $parts parts equal split's"
 
-hyperfine --runs "$runs" --warmup 1 --export-json split.json \
-    -n MORVANTE "cd m && echo y | $bin/MORVANTE ../big.dat part 1 > /dev/null" \
-    -n split "cd s && split -b 1433600 --numeric-suffixes=1 -a 4 ../big.dat part" \
-    -n floor "cd f && dd if=../big.dat of=copy bs=57344 status=none && for i in \$(seq $parts); do : > f\$i; done"
-read -r morvante split floor < <(median split.json)
-peak=$( (cd m && echo y | /usr/bin/time -f %M "$bin/MORVANTE" ../big.dat part 1 > /dev/null) 2>&1 | tail -1)
+    hyperfine --runs "$n" --warmup 1 --export-json "split-$label.json" \
+        -n MORVANTE "cd m && echo y | $bin/MORVANTE ../$input part 1 > /dev/null" \
+        -n split "cd s && split -b 1433600 --numeric-suffixes=1 -a 4 ../$input part" \
+        -n floor "cd f && dd if=../$input of=copy bs=57344 status=none && for i in \$(seq $parts); do : > f\$i; done"
+    read -r morvante split floor < <(median "split-$label.json")
+    local morvante_peak
+    morvante_peak=$( (cd m && echo y | /usr/bin/time -f %M "$bin/MORVANTE" "../$input" part 1 > /dev/null) 2>&1 | tail -1)
+    (cd m && echo y | strace -c -o ../strace-morvante.txt "$bin/MORVANTE" "../$input" part 1 > /dev/null)
+    (cd s && strace -c -o ../strace-split.txt split -b 1433600 --numeric-suffixes=1 -a 4 "../$input" part)
+    (cd f && strace -c -o ../strace-dd.txt dd if="../$input" of=copy bs=57344 status=none)
+    rm -rf s f
 
-echo
-echo "MORVANTE 1 GiB: median ${morvante}s, split ${split}s, floor ${floor}s"
-echo "  MORVANTE / split = $(ratio "$morvante" "$split")   MORVANTE / floor = $(ratio "$morvante" "$floor")"
-echo "  MORVANTE peak resident memory: ${peak} KiB"
-rm -rf s f
+    local part_list
+    part_list=$(for k in $(seq 1 "$parts"); do printf 'part%d.zip ' "$k"; done)
+    (cd m && printf 'y\nx\n' | "$bin/TOLVA" ../joined.dat part 1 > /dev/null)
+    cmp -s joined.dat "$input" || { echo "TOLVA's join differs from the input"; exit 1; }
+    (cd m && cat $part_list > ../catted.dat)
+    cmp -s catted.dat "$input" || { echo "cat's join differs from the input"; exit 1; }
+    echo "$label: TOLVA's and cat's joins equal the input"
 
-# --- TOLVA against cat of the same parts ---------------------------------------
-part_list=$(for k in $(seq 1 "$parts"); do printf 'part%d.zip ' "$k"; done)
-(cd m && printf 'y\nx\n' | "$bin/TOLVA" ../joined.dat part 1 > /dev/null)
-cmp -s joined.dat big.dat || { echo "TOLVA's join differs from the input"; exit 1; }
-(cd m && cat $part_list > ../catted.dat)
-cmp -s catted.dat big.dat || { echo "cat's join differs from the input"; exit 1; }
-echo "joins checked: TOLVA's and cat's outputs equal big.dat"
+    hyperfine --runs "$n" --warmup 1 --export-json "join-$label.json" \
+        -n TOLVA "cd m && printf 'y\nx\n' | $bin/TOLVA ../joined.dat part 1 > /dev/null" \
+        -n cat "cd m && cat $part_list > ../catted.dat"
+    read -r tolva cat < <(median "join-$label.json")
+    local tolva_peak
+    tolva_peak=$( (cd m && printf 'y\nx\n' | /usr/bin/time -f %M "$bin/TOLVA" ../joined.dat part 1 > /dev/null) 2>&1 | tail -1)
+    (cd m && printf 'y\nx\n' | strace -c -o ../strace-tolva.txt "$bin/TOLVA" ../joined.dat part 1 > /dev/null)
+    (cd m && strace -c -o ../strace-cat.txt cat $part_list > ../catted.dat)
+    rm -rf m joined.dat catted.dat
 
-hyperfine --runs "$runs" --warmup 1 --export-json join.json \
-    -n TOLVA "cd m && printf 'y\nx\n' | $bin/TOLVA ../joined.dat part 1 > /dev/null" \
-    -n cat "cd m && cat $part_list > ../catted.dat"
-read -r tolva cat < <(median join.json)
-peak=$( (cd m && printf 'y\nx\n' | /usr/bin/time -f %M "$bin/TOLVA" ../joined.dat part 1 > /dev/null) 2>&1 | tail -1)
-echo
-echo "TOLVA 1 GiB from $parts parts: median ${tolva}s, cat ${cat}s, TOLVA / cat = $(ratio "$tolva" "$cat")"
-echo "  TOLVA peak resident memory: ${peak} KiB"
-rm -rf m joined.dat catted.dat
+    echo
+    echo "MORVANTE $label: median ${morvante}s, split ${split}s, floor ${floor}s"
+    echo "  MORVANTE / split = $(ratio "$morvante" "$split")   MORVANTE / floor = $(ratio "$morvante" "$floor")"
+    echo "  MORVANTE peak resident memory: ${morvante_peak} KiB"
+    echo "TOLVA $label from $parts parts: median ${tolva}s, cat ${cat}s, TOLVA / cat = $(ratio "$tolva" "$cat")"
+    echo "  TOLVA peak resident memory: ${tolva_peak} KiB"
+    echo "system calls (strace -c), $label:"
+    for tool in morvante split dd tolva cat; do
+        echo "  $tool $(calls "strace-$tool.txt")"
+    done
+    rm -f strace-*.txt
+    echo
+}
+
+copy_jobs 1073741824 1GiB "$runs"
+copy_jobs 104857600 100MiB "$mid_runs"
 
 # --- the greentone converters against cp, a cp loop and general image tools ---
 rm -rf g && mkdir g && cd g
@@ -90,7 +127,7 @@ hyperfine --warmup 1 --runs "$runs" --export-json batch.json \
     -n TALMIRO3-200 "for i in \$(seq 200); do $bin/TALMIRO3 p\$i.bmp o\$i.bmp; done" \
     -n cp-200 "for i in \$(seq 200); do cp p\$i.bmp o\$i.bmp; done"
 read -r batch cpbatch < <(median batch.json)
-hyperfine --warmup 3 --runs "$runs" --export-json tools.json \
+hyperfine --warmup 3 --min-runs 100 --export-json tools.json \
     -n TALMIRO3 "$bin/TALMIRO3 plain.bmp out.bmp" \
     -n convert "/usr/bin/convert plain.bmp -colorspace Gray -type Palette -compress None BMP3:im.bmp" \
     -n netpbm "bmptopnm plain.bmp 2>/dev/null | ppmtopgm | ppmtobmp -bpp=8 > pbm.bmp 2>/dev/null"

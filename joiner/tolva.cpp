@@ -67,7 +67,7 @@ void SoundWarning() {
     StopTone();
 }
 
-// Appends the open part to the output, one star per block read.
+// Appends the open part to the output, one star per block.
 void CopyPart() {
     WriteOpenLine("TOLVA Working well");
     bool partDone = false;
@@ -79,13 +79,10 @@ void CopyPart() {
             CheckIo();
             if (key == kInterruptKey) EndProgram(0);
         }
-        std::uint16_t readCount = 0;
-        std::uint16_t writeCount = 0;
-        ReadBlock(partFile, transferBuffer, kTransferBlockBytes, readCount);
+        std::uint16_t copied = 0;
+        CopyBlock(partFile, outputFile, transferBuffer, kTransferBlockBytes, copied);
         CheckIo();
-        WriteBlock(outputFile, transferBuffer, readCount, writeCount);
-        CheckIo();
-        partDone = readCount == 0;
+        partDone = copied == 0;
     }
     CloseFile(partFile);
     CheckIo();

@@ -115,6 +115,7 @@ struct BlockFile {
     FileState state = FileState::Unbound;
     std::int32_t recordSize = 1;
     platform::FileHandle handle = platform::kNoFile;
+    bool systemCopies = true;  // false once the system stopped copying from or to it before the end
 };
 
 // A file is opened for reading and writing while other runs may only read it:
@@ -126,6 +127,12 @@ void OpenExisting(BlockFile& file, std::int32_t recordSize);
 void CreateEmpty(BlockFile& file, std::int32_t recordSize);
 void ReadBlock(BlockFile& file, void* buffer, std::uint16_t count, std::uint16_t& done);
 void WriteBlock(BlockFile& file, const void* buffer, std::uint16_t count, std::uint16_t& done);
+// Copies count records of `from` to `to`, as ReadBlock and then WriteBlock of
+// what it read would, with their numbers when either side fails; done counts
+// the records that reached `to`. Between files of one-byte records the system
+// moves the bytes by itself where it can; the rest goes through `buffer`
+// (room for count records) by reading and writing.
+void CopyBlock(BlockFile& from, BlockFile& to, void* buffer, std::uint16_t count, std::uint16_t& done);
 std::int64_t RecordCount(BlockFile& file);
 void CloseFile(BlockFile& file);
 

@@ -9,8 +9,7 @@
 
 // What the tools fit on one diskette.
 inline constexpr std::int64_t kFloppyUnitBytes = 1433600;
-// The data moved by one block read and one block write; a floppy unit is
-// exactly 25 of them.
+// The data moved by one block copy; a floppy unit is exactly 25 of them.
 inline constexpr std::uint16_t kTransferBlockBytes = 57344;
 static_assert(kFloppyUnitBytes == 25 * kTransferBlockBytes);
 

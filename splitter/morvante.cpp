@@ -55,15 +55,12 @@ bool CopyIntoPart(const ShortText& name, std::int64_t partSize) {
     bool partFull = false;
     bool inputEnded = false;
     while (!partFull && !inputEnded) {
-        std::uint16_t readCount = 0;
-        std::uint16_t writeCount = 0;
-        ReadBlock(inputFile, transferBuffer, kTransferBlockBytes, readCount);
+        std::uint16_t copied = 0;
+        CopyBlock(inputFile, partFile, transferBuffer, kTransferBlockBytes, copied);
         CheckIo();
-        WriteBlock(partFile, transferBuffer, readCount, writeCount);
-        CheckIo();
-        bytesInPart += writeCount;
+        bytesInPart += copied;
         partFull = bytesInPart % partSize == 0;
-        inputEnded = readCount == 0;
+        inputEnded = copied == 0;
     }
     CloseFile(partFile);
     CheckIo();

@@ -41,6 +41,21 @@ void Open(BlockFile& file, std::int32_t recordSize, platform::OpenKind kind) {
     file.handle = handle;
     file.recordSize = recordSize;
     file.state = FileState::Open;
+    file.systemCopies = true;
+}
+
+// Lets the system copy up to `bytes` bytes from one file to the other by
+// itself, continuing a short copy, until it moves nothing (the end of the
+// input, or a file it copies nothing of) or refuses or fails; gives the bytes
+// it moved.
+std::size_t CopyBySystem(BlockFile& from, BlockFile& to, std::size_t bytes) {
+    std::size_t moved = 0;
+    while (moved < bytes) {
+        std::size_t got = 0;
+        if (!platform::CopySome(from.handle, to.handle, bytes - moved, &got) || got == 0) break;
+        moved += got;
+    }
+    return moved;
 }
 
 }  // namespace
@@ -80,6 +95,31 @@ void WriteBlock(BlockFile& file, const void* buffer, std::uint16_t count, std::u
     std::size_t moved = 0;
     RaiseIoError(platform::WriteAll(file.handle, buffer, bytes, &moved));
     done = static_cast<std::uint16_t>(moved / static_cast<std::size_t>(file.recordSize));
+}
+
+void CopyBlock(BlockFile& from, BlockFile& to, void* buffer, std::uint16_t count, std::uint16_t& done) {
+    done = 0;
+    if (!ReadyForUse(from) || !ReadyForUse(to)) return;
+    // The system copies bytes: a last part-record would reach `to`, which
+    // ReadBlock leaves behind, so files of larger records go through the buffer.
+    std::uint16_t moved = 0;
+    if (from.recordSize == 1 && to.recordSize == 1 && from.systemCopies && to.systemCopies) {
+        moved = static_cast<std::uint16_t>(CopyBySystem(from, to, count));
+    }
+    done = moved;
+    if (moved == count) return;
+    // Reading and writing the rest, from where the system stopped, tells the
+    // end of the input from a refusal, and a read fault from a write fault.
+    std::uint16_t got = 0;
+    std::uint16_t written = 0;
+    ReadBlock(from, buffer, static_cast<std::uint16_t>(count - moved), got);
+    WriteBlock(to, buffer, got, written);
+    done = static_cast<std::uint16_t>(moved + written);
+    // The system stopped before the end: this pair is read and written from now on.
+    if (got != 0) {
+        from.systemCopies = false;
+        to.systemCopies = false;
+    }
 }
 
 std::int64_t RecordCount(BlockFile& file) {

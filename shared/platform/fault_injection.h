@@ -24,6 +24,7 @@ enum class Call {
     Resolve,   // realpath, and the program's own path (readlink, GetModuleFileNameA)
     Lock,      // fcntl locks
     Terminal,  // the terminal or console itself: modes, size, cells, keys, tone
+    Copy,      // a copy between two open files inside the system (copy_file_range)
     Count
 };
 

@@ -112,6 +112,16 @@ std::uint16_t ReadSome(FileHandle handle, void* buffer, std::size_t count, std::
 // nothing at all is a full disk (101). *done holds the bytes written.
 std::uint16_t WriteAll(FileHandle handle, const void* buffer, std::size_t count, std::size_t* done);
 
+// One copy request made inside the system: up to count bytes from one open
+// file's position to the other's, without passing through the process; both
+// positions advance by the bytes moved (*done, 0 at the end of the data or
+// where the system copies nothing of this file). Gives false, with nothing
+// moved, where the system does not copy between these two files (one is not
+// a regular file, they lie on file systems that do not copy to each other,
+// there is no such copy at all) or the copy failed: the caller then moves the
+// bytes by reading and writing, which also names a fault by its side.
+bool CopySome(FileHandle from, FileHandle to, std::size_t count, std::size_t* done);
+
 // Length in bytes; the file position does not move.
 std::uint16_t Length(FileHandle handle, std::int64_t* length);
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "block_file_fixture.h"
@@ -157,4 +158,39 @@ TEST_F(BlockFileTest, AWriteTheSystemTakesNothingOfIsADiskFull) {
     WriteBlock(file, "0123456789abcdef", 16, done);
     EXPECT_EQ(done, 10);
     EXPECT_EQ(FetchIoResult(), 101);
+}
+
+TEST_F(BlockFileTest, CopyBlockMovesWhatReadBlockAndWriteBlockWould) {
+    struct Case {
+        std::int32_t recordSize;
+        std::size_t bytes;
+        std::uint16_t count;
+        std::vector<std::uint16_t> blocks;  // done of each copy, up to the first 0
+    };
+    const Case cases[] = {
+        {1, 2500, 1000, {1000, 1000, 500, 0}},
+        {1, 2000, 1000, {1000, 1000, 0}},
+        {300, 1000, 2, {2, 1, 0}},  // the last 100 bytes are no whole record and stay behind
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("record size " + std::to_string(c.recordSize) + ", " + std::to_string(c.bytes) + " bytes");
+        std::string data = test_support::PatternBytes(c.bytes);
+        WriteWholeFile(folder / "in", data);
+        BlockFile in = Bound("in"), out = Bound("out");
+        OpenExisting(in, c.recordSize);
+        CreateEmpty(out, c.recordSize);
+        char buffer[1000];
+        std::vector<std::uint16_t> blocks;
+        std::uint16_t done = 0;
+        do {
+            CopyBlock(in, out, buffer, c.count, done);
+            blocks.push_back(done);
+        } while (done != 0 && blocks.size() < c.blocks.size());
+        CloseFile(in);
+        CloseFile(out);
+        EXPECT_EQ(FetchIoResult(), 0);
+        EXPECT_EQ(blocks, c.blocks);
+        std::size_t whole = c.bytes / static_cast<std::size_t>(c.recordSize) * static_cast<std::size_t>(c.recordSize);
+        EXPECT_EQ(ReadWholeFile(folder / "out"), data.substr(0, whole));
+    }
 }

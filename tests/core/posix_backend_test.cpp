@@ -10,6 +10,7 @@
 #include "platform/posix/system_calls.h"
 
 using platform::fault::Call;
+using test_support::ReadWholeFile;
 using test_support::WriteWholeFile;
 
 TEST_F(BlockFileTest, SystemFailuresBecomeTheirNumbers) {
@@ -41,6 +42,75 @@ TEST_F(BlockFileTest, OpeningsHoldTheFileSoThatNoneEmptiesWhatAnotherUses) {
     platform::fault::Inject(Call::Lock, 1, ENOLCK);  // a file system without locks: used as it is
     OpenExisting(reader, 1);
     EXPECT_EQ(FetchIoResult(), 0);
+}
+
+// The system copies the first block by itself and 300 bytes of the second,
+// then its next copy does as a row says; reading and writing take over from
+// exactly there, and a fault met on the way is named by its side.
+TEST_F(BlockFileTest, WhereTheSystemStopsCopyingReadingAndWritingGoOn) {
+    constexpr std::uint16_t kBlock = 1000;
+    constexpr std::size_t kCopiedBySystem = kBlock + 300;
+    struct Case {
+        const char* what;
+        int copyError;           // the third copy fails with this, or (0) moves copyTakes bytes at most
+        std::size_t copyTakes;
+        Call then;               // a read or write that then fails with thenError (Count: none)
+        int thenError;
+        std::uint16_t number;    // the number reported
+    };
+    const Case cases[] = {
+        {"file systems that do not copy to each other", EXDEV, 0, Call::Count, 0, 0},
+        {"a file the system does not copy", EINVAL, 0, Call::Count, 0, 0},
+        {"a system without the copy", ENOSYS, 0, Call::Count, 0, 0},
+        {"a file system without the copy", EOPNOTSUPP, 0, Call::Count, 0, 0},
+        {"nothing copied before the end", 0, 0, Call::Count, 0, 0},
+        {"a read fault", EIO, 0, Call::Read, EIO, 161},
+        {"a write fault", EIO, 0, Call::Write, EIO, 160},
+        {"a full disk", ENOSPC, 0, Call::Write, ENOSPC, 101},
+    };
+    const std::string data = test_support::PatternBytes(3 * kBlock + 500);
+    WriteWholeFile(folder / "in", data);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        platform::fault::Clear();
+        BlockFile in = Bound("in"), out = Bound("out");
+        OpenExisting(in, 1);
+        CreateEmpty(out, 1);
+        platform::fault::Inject(Call::Copy, 2, 0, kCopiedBySystem - kBlock);
+        platform::fault::Inject(Call::Copy, 3, c.copyError, c.copyTakes);
+        if (c.then != Call::Count) platform::fault::Inject(c.then, 1, c.thenError);
+        char buffer[kBlock];
+        std::size_t copied = 0;
+        std::uint16_t done = 0;
+        do {
+            CopyBlock(in, out, buffer, kBlock, done);
+            EXPECT_LE(done, kBlock);
+            copied += done;
+        } while (done != 0 && PendingIoError() == 0);
+        EXPECT_EQ(FetchIoResult(), c.number);
+        CloseFile(in);
+        CloseFile(out);
+        std::size_t expected = c.number == 0 ? data.size() : kCopiedBySystem;
+        EXPECT_EQ(copied, expected);
+        EXPECT_EQ(ReadWholeFile(folder / "out"), data.substr(0, expected));
+    }
+}
+
+// A character device is no regular file: the system refuses to copy from it.
+TEST_F(BlockFileTest, ADeviceIsCopiedByReadingAndWriting) {
+    BlockFile in;
+    BindFile(in, CopyText("/dev/zero"));
+    BlockFile out = Bound("out");
+    OpenExisting(in, 1);
+    CreateEmpty(out, 1);
+    char buffer[1000];
+    std::uint16_t done = 0;
+    for (int block = 0; block < 2; ++block) CopyBlock(in, out, buffer, sizeof buffer, done);
+    EXPECT_EQ(done, sizeof buffer);
+    CloseFile(in);
+    CloseFile(out);
+    EXPECT_EQ(FetchIoResult(), 0);
+    EXPECT_EQ(ReadWholeFile(folder / "out"), std::string(2 * sizeof buffer, '\0'));
 }
 
 TEST(ErrnoMapping, FollowsTheLayersNumbers) {

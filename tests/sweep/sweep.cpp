@@ -95,7 +95,8 @@ void Run(const Path& path) {
     const int kWriteProtected = 150;
 
     for (int kind = 0; kind < kKinds; ++kind) {
-        bool transfer = kind == static_cast<int>(Call::Read) || kind == static_cast<int>(Call::Write);
+        bool transfer = kind == static_cast<int>(Call::Read) || kind == static_cast<int>(Call::Write) ||
+                        kind == static_cast<int>(Call::Copy);
         for (unsigned nth = 1; nth <= counted.calls[kind]; ++nth) {
             SCOPED_TRACE("call kind " + std::to_string(kind) + ", call " + std::to_string(nth));
             Outcome failed = RunPlanned(path, folder.Path(), log, static_cast<Call>(kind), nth, error, 0);

@@ -1,6 +1,6 @@
 // A sweep over every system call a tool's path makes: the path runs once to
 // count its calls of each kind, then once for every kind and every k with the
-// k-th call failing (and, for reads and writes, once more moving fewer bytes).
+// k-th call failing (and, for reads, writes and copies, once more moving fewer bytes).
 // Each run must end with the report of the injected error's number, or well
 // where the tool absorbs the failure, and leave the files whole: no input
 // changed, an in-place file either the original or the complete result, no

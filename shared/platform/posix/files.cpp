@@ -114,6 +114,14 @@ std::uint16_t WriteAll(FileHandle handle, const void* buffer, std::size_t count,
     return 0;
 }
 
+bool CopySome(FileHandle from, FileHandle to, std::size_t count, std::size_t* done) {
+    *done = 0;
+    ssize_t moved = posix::CallCopyFileRange(static_cast<int>(from), static_cast<int>(to), count);
+    if (moved < 0) return false;
+    *done = static_cast<std::size_t>(moved);
+    return true;
+}
+
 std::uint16_t Length(FileHandle handle, std::int64_t* length) {
     struct stat info;
     *length = 0;

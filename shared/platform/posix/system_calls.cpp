@@ -61,6 +61,23 @@ std::size_t Allowed(Call kind, std::size_t count, int* error) {
     return plan->takeAtMost < count ? plan->takeAtMost : count;
 }
 
+// One request that moves at most count bytes, as many as the seam allows;
+// repeated while a signal interrupts it.
+template <typename Request>
+ssize_t Transferred(Call kind, std::size_t count, Request request) {
+    for (;;) {
+        int error = 0;
+        std::size_t allowed = Allowed(kind, count, &error);
+        ssize_t moved = -1;
+        if (error != 0) {
+            errno = error;
+        } else {
+            moved = request(allowed);
+        }
+        if (moved >= 0 || errno != EINTR) return moved;
+    }
+}
+
 }  // namespace
 
 int CallOpen(const char* name, int flags, mode_t mode) {
@@ -68,17 +85,7 @@ int CallOpen(const char* name, int flags, mode_t mode) {
 }
 
 ssize_t CallRead(int fd, void* buffer, std::size_t count) {
-    for (;;) {
-        int error = 0;
-        std::size_t allowed = Allowed(Call::Read, count, &error);
-        ssize_t got = -1;
-        if (error != 0) {
-            errno = error;
-        } else {
-            got = ::read(fd, buffer, allowed);
-        }
-        if (got >= 0 || errno != EINTR) return got;
-    }
+    return Transferred(Call::Read, count, [&](std::size_t allowed) { return ::read(fd, buffer, allowed); });
 }
 
 int CallWriteAll(int fd, const void* buffer, std::size_t count, std::size_t* done) {
@@ -102,6 +109,12 @@ int CallWriteAll(int fd, const void* buffer, std::size_t count, std::size_t* don
         *done += static_cast<std::size_t>(took);
     }
     return 0;
+}
+
+ssize_t CallCopyFileRange(int from, int to, std::size_t count) {
+    return Transferred(Call::Copy, count, [&](std::size_t allowed) {
+        return ::copy_file_range(from, nullptr, to, nullptr, allowed, 0);
+    });
 }
 
 int CallClose(int fd) {

@@ -1,8 +1,9 @@
 // Every system call of the POSIX backend's files goes through one of these
 // wrappers, named after the call it makes. Each asks the fault-injection seam
-// first, so that a test can make any of them fail (or, for reads and writes,
-// move fewer bytes), and repeats a call that a signal interrupted, so that no
-// caller sees EINTR. They fail as the system does: -1 (or nullptr) and errno.
+// first, so that a test can make any of them fail (or, for reads, writes and
+// copies, move fewer bytes), and repeats a call that a signal interrupted, so
+// that no caller sees EINTR. They fail as the system does: -1 (or nullptr) and
+// errno.
 #pragma once
 
 #include <sys/stat.h>
@@ -22,6 +23,8 @@ ssize_t CallRead(int fd, void* buffer, std::size_t count);
 // Writes all count bytes, continuing after short writes; a write that takes
 // nothing fails with ENOSPC (the medium is full). *done holds the bytes written.
 int CallWriteAll(int fd, const void* buffer, std::size_t count, std::size_t* done);
+// One copy_file_range request between the two descriptors' positions.
+ssize_t CallCopyFileRange(int from, int to, std::size_t count);
 // The descriptor is released even when close reports an error, so it is
 // never repeated (that could close a descriptor opened meanwhile).
 int CallClose(int fd);
