@@ -7,16 +7,18 @@
 # Needs hyperfine, GNU time, strace, ImageMagick and netpbm
 # (apt-get install -y hyperfine time strace imagemagick netpbm) and a Release
 # build in build/ (cmake --preset default && cmake --build --preset default).
-# RUNS sets the runs of the 1 GiB jobs and the batches, MID_RUNS those of the
-# 100 MiB jobs, QUICK_RUNS those of single images (hyperfine warms up first);
-# BIN another folder of the tools (an older build, to measure before and after).
+# ROUNDS and MID_ROUNDS set the rounds of the 1 GiB and the 100 MiB jobs, RUNS
+# the runs of the batches, QUICK_RUNS those of single images (after hyperfine's
+# own warm-up); BIN another folder of the tools (an older build, to measure
+# before and after).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 bin=$(cd "${BIN:-$here/build/bin}" && pwd)
 work=${1:-$here/build/bench}
+big_rounds=${ROUNDS:-9}
+mid_rounds=${MID_ROUNDS:-20}
 runs=${RUNS:-5}
-mid_runs=${MID_RUNS:-20}
 quick_runs=${QUICK_RUNS:-300}
 # A job of a few milliseconds swings by a third over a handful of runs.
 [ "$quick_runs" -ge 100 ] || { echo "QUICK_RUNS: at least 100 runs for jobs of a few milliseconds"; exit 1; }
@@ -31,6 +33,27 @@ median_ms() {  # the same in milliseconds, for jobs of a few milliseconds
     python3 -c 'import json,sys; r=json.load(open(sys.argv[1]))["results"]; print(" ".join("%.3f" % (1000 * x["median"]) for x in r))' "$1"
 }
 ratio() { python3 -c 'import sys; print("%.3f" % (float(sys.argv[1]) / float(sys.argv[2])))' "$1" "$2"; }
+# rounds JSON N HYPERFINE-ARGUMENTS...: one warm-up round, then N rounds of one
+# run of every command after another, so that a slow spell of the shared
+# machine falls on all of them alike; JSON gets each command's times and median
+# as hyperfine's own export has them.
+rounds() {
+    local json=$1 n=$2 k
+    shift 2
+    for k in $(seq 0 "$n"); do hyperfine --runs 1 --export-json "$json.$k" "$@" > /dev/null; done
+    python3 - "$json" "$n" <<'EOF_ROUNDS'
+import json, statistics, sys
+name, n = sys.argv[1], int(sys.argv[2])
+rounds = [json.load(open("%s.%d" % (name, k)))["results"] for k in range(1, n + 1)]
+results = []
+for i, first in enumerate(rounds[0]):
+    times = [r[i]["times"][0] for r in rounds]
+    results.append({"command": first["command"], "times": times, "median": statistics.median(times)})
+    print("  %-9s median %.4f s of %s" % (first["command"], results[-1]["median"], " ".join("%.3f" % t for t in times)))
+json.dump({"results": results}, open(name, "w"))
+EOF_ROUNDS
+    rm -f "$json".[0-9]*
+}
 calls() {  # "total: the three most made calls" of an strace -c summary
     python3 -c '
 import sys
@@ -42,7 +65,7 @@ print("%d: %s" % (total, ", ".join("%s %d" % (name, n) for n, name in top)))' "$
 }
 
 # --- MORVANTE against split and dd, TOLVA against cat, at one input size -------
-# copy_jobs BYTES LABEL RUNS: cuts an input of BYTES random bytes into parts of
+# copy_jobs BYTES LABEL ROUNDS: cuts an input of BYTES random bytes into parts of
 # one floppy unit, checks the parts against split's and the joins against the
 # input, then times the cut against split and against the floor of copying
 # (dd in transfer blocks + creating as many files) and the join against cat.
@@ -63,7 +86,15 @@ copy_jobs() {
     [ ! -s "m/part$parts.zip" ] || cmp -s "m/part$parts.zip" "s/part$(printf %04d "$parts")" || { echo "last part differs"; exit 1; }
     echo "$label: MORVANTE's $parts parts equal split's"
 
-    hyperfine --runs "$n" --warmup 1 --export-json "split-$label.json" \
+    # Every timed run reads its input from the page cache and writes fresh
+    # files into it, synced before: overwriting a file (ext4 starts writing it
+    # back at its close), the writeback of the run before or input pages the
+    # system took back meanwhile would time the disk, not the copy. Each peer
+    # is treated alike.
+    local settle="sync && cat ../$input > /dev/null"
+    rounds "split-$label.json" "$n" \
+        --prepare "cd m && rm -f part*.zip && $settle" --prepare "cd s && rm -f part* && $settle" \
+        --prepare "cd f && rm -f * && $settle" \
         -n MORVANTE "cd m && echo y | $bin/MORVANTE ../$input part 1 > /dev/null" \
         -n split "cd s && split -b 1433600 --numeric-suffixes=1 -a 4 ../$input part" \
         -n floor "cd f && dd if=../$input of=copy bs=57344 status=none && for i in \$(seq $parts); do : > f\$i; done"
@@ -83,7 +114,9 @@ copy_jobs() {
     cmp -s catted.dat "$input" || { echo "cat's join differs from the input"; exit 1; }
     echo "$label: TOLVA's and cat's joins equal the input"
 
-    hyperfine --runs "$n" --warmup 1 --export-json "join-$label.json" \
+    settle="sync && cat m/part*.zip > /dev/null"
+    rounds "join-$label.json" "$n" \
+        --prepare "rm -f joined.dat && $settle" --prepare "rm -f catted.dat && $settle" \
         -n TOLVA "cd m && printf 'y\nx\n' | $bin/TOLVA ../joined.dat part 1 > /dev/null" \
         -n cat "cd m && cat $part_list > ../catted.dat"
     read -r tolva cat < <(median "join-$label.json")
@@ -107,8 +140,8 @@ copy_jobs() {
     echo
 }
 
-copy_jobs 1073741824 1GiB "$runs"
-copy_jobs 104857600 100MiB "$mid_runs"
+copy_jobs 1073741824 1GiB "$big_rounds"
+copy_jobs 104857600 100MiB "$mid_rounds"
 
 # --- the greentone converters against cp, a cp loop and general image tools ---
 rm -rf g && mkdir g && cd g
