@@ -2,7 +2,7 @@
 # compilers (POSIX threads flavour): 64-bit (x86_64, the default) or 32-bit
 # (SUITE_WINDOWS_PROCESSOR=i686, which runs on 32-bit and 64-bit Windows
 # alike). Every program is linked statically, so that each .exe runs on its
-# own; the 64-bit build's tests run under Wine.
+# own; the tests of both widths run under Wine.
 set(SUITE_WINDOWS_PROCESSOR x86_64 CACHE STRING "Windows target processor: x86_64 or i686")
 set_property(CACHE SUITE_WINDOWS_PROCESSOR PROPERTY STRINGS x86_64 i686)
 
@@ -27,9 +27,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # library are linked into every program.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
-# CTest (and the test discovery) starts the 64-bit programs under Wine. The
-# machines that build the suite start no 32-bit Linux programs, so no 32-bit
-# Wine: the 32-bit build is built and inspected, never run.
-if(SUITE_WINDOWS_PROCESSOR STREQUAL "x86_64")
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/run-under-wine)
-endif()
+# CTest (and the test discovery) starts the programs under Wine of their
+# width, each width in a Wine prefix of its own.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/run-under-wine)

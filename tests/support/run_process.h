@@ -31,6 +31,7 @@ struct ProcessOptions {
     std::filesystem::path outputFile;      // when set, standard output goes to this file
     int closedDescriptor = -1;             // 0, 1 or 2: the child starts with it closed (POSIX only)
     int deadlineSeconds = 60;              // a child still running then is killed, so that a hang fails
+    bool utf8Arguments = false;            // the arguments are UTF-8, not ANSI code page bytes (Windows only)
 };
 
 // A program named without a folder is looked for on the system's path.

@@ -73,6 +73,15 @@ HANDLE OpenForChild(const std::filesystem::path& file, bool forWriting) {
     return handle;
 }
 
+// The command line as the system keeps it, in UTF-16.
+std::wstring Widened(const std::string& bytes, UINT codePage) {
+    std::wstring wide(bytes.size() + 1, L'\0');
+    int units = MultiByteToWideChar(codePage, 0, bytes.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+    if (units == 0) throw std::runtime_error("the command line does not convert: " + bytes);
+    wide.resize(static_cast<std::size_t>(units));
+    return wide;
+}
+
 }  // namespace
 
 std::filesystem::path ToolPath(const std::string& tool) {
@@ -106,14 +115,15 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
         childOutput = output.write;
     }
 
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = childInput;
     startup.hStdOutput = childOutput;
     startup.hStdError = errors.write;
     PROCESS_INFORMATION process{};
-    std::string folder = options.folder.string();
+    std::wstring folder = options.folder.wstring();
+    std::wstring wideLine = Widened(commandLine, options.utf8Arguments ? CP_UTF8 : CP_ACP);
     // No console of its own: the tools' standard handles are these pipes.
     // Wine now and then refuses to start a process on a loaded machine
     // (internal error 1359) and starts it on the next try: a test fails only
@@ -121,7 +131,7 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
     BOOL started = FALSE;
     for (int attempt = 0; attempt < kStartAttempts && !started; ++attempt) {
         if (attempt > 0) Sleep(kStartRetryMs);
-        started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr,
+        started = CreateProcessW(nullptr, wideLine.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr,
                                  folder.empty() ? nullptr : folder.c_str(), &startup, &process);
     }
     CloseHandle(childInput);

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/windows/system_calls.h"
 #include "sweep.h"
 
 namespace sweep {
@@ -14,7 +15,7 @@ void SetEnvironment(const char* name, const char* value) { _putenv_s(name, value
 // of it failed leaves it defined, the next run's definition may then fail,
 // and its tone would take another way, with other calls.
 void SettleSystem() {
-    DefineDosDeviceA(DDD_RAW_TARGET_PATH | DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, "DosBeep",
+    platform::windows::CallDefineDosDevice(DDD_RAW_TARGET_PATH | DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, "DosBeep",
                      "\\Device\\Beep");
 }
 

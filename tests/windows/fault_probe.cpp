@@ -3,6 +3,7 @@
 //
 //   fault_probe divide   an integer division by zero
 //   fault_probe memory   a write to address 0
+//   fault_probe call     a call through a null function pointer
 //   fault_probe stack    a recursion without end
 //   fault_probe check N  a checked failure with number N, for comparison
 #include "core.h"
@@ -34,6 +35,10 @@ int main(int argc, char** argv) {
     if (TextEquals(mode, "memory")) {
         int* volatile nowhere = nullptr;
         *nowhere = 1;
+    }
+    if (TextEquals(mode, "call")) {
+        void (*volatile nowhere)() = nullptr;
+        nowhere();
     }
     if (TextEquals(mode, "stack")) return Deeper(0);
     if (TextEquals(mode, "check")) {

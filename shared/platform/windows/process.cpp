@@ -47,12 +47,76 @@ std::uint16_t FaultNumber(DWORD code) {
     }
 }
 
+// The program's own code, as its PE header places it.
+bool InProgramCode(std::uintptr_t address) {
+    auto base = reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr));
+    if (base == 0) return false;
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + static_cast<std::uintptr_t>(dos->e_lfanew));
+    std::uintptr_t start = base + nt->OptionalHeader.BaseOfCode;
+    return address >= start && address - start < nt->OptionalHeader.SizeOfCode;
+}
+
+std::uintptr_t StackPointer(const CONTEXT* context) {
+#if defined(__x86_64__)
+    return static_cast<std::uintptr_t>(context->Rsp);
+#else
+    return static_cast<std::uintptr_t>(context->Esp);
+#endif
+}
+
+// The words of the stack looked at for a return address: a few frames.
+constexpr std::uintptr_t kStackWordsSearched = 1024;
+
+// Where the program was when the fault came: the faulting instruction if it
+// is the program's own; else (a call through a null pointer, a fault inside
+// a system library) the nearest return address into the program's code that
+// the stack holds, so that the report names a place in the program.
+std::uint32_t FaultLocation(const EXCEPTION_POINTERS* fault) {
+    auto place = reinterpret_cast<std::uintptr_t>(fault->ExceptionRecord->ExceptionAddress);
+    if (InProgramCode(place)) return CodeOffset(fault->ExceptionRecord->ExceptionAddress);
+    // Only the stack's readable pages from the stack pointer on are read.
+    std::uintptr_t word = StackPointer(fault->ContextRecord) & ~(sizeof(std::uintptr_t) - 1);
+    MEMORY_BASIC_INFORMATION pages{};
+    if (VirtualQuery(reinterpret_cast<const void*>(word), &pages, sizeof pages) == 0 || pages.State != MEM_COMMIT ||
+        (pages.Protect & (PAGE_READWRITE | PAGE_READONLY)) == 0 || (pages.Protect & PAGE_GUARD) != 0) {
+        return CodeOffset(fault->ExceptionRecord->ExceptionAddress);
+    }
+    std::uintptr_t top = reinterpret_cast<std::uintptr_t>(pages.BaseAddress) + pages.RegionSize;
+    for (std::uintptr_t seen = 0; seen < kStackWordsSearched && word < top; ++seen, word += sizeof(std::uintptr_t)) {
+        std::uintptr_t value = *reinterpret_cast<const std::uintptr_t*>(word);
+        if (InProgramCode(value)) return CodeOffset(reinterpret_cast<const void*>(value));
+    }
+    return CodeOffset(fault->ExceptionRecord->ExceptionAddress);
+}
+
 LONG WINAPI OnFault(EXCEPTION_POINTERS* fault) {
     std::uint16_t number = FaultNumber(fault->ExceptionRecord->ExceptionCode);
     if (number == 0) return EXCEPTION_CONTINUE_SEARCH;
     endingInHandler = 1;
-    if (faultReporter != nullptr) faultReporter(number, CodeOffset(fault->ExceptionRecord->ExceptionAddress));
+    if (faultReporter != nullptr) faultReporter(number, FaultLocation(fault));
     ::ExitProcess(number);
+}
+
+// The command line in the ANSI code page, at most two bytes a character of
+// the longest line the system takes (32767 UTF-16 units), with its zero.
+constexpr int kCommandLineBytes = 2 * 32768;
+char ansiCommandLine[kCommandLineBytes];
+
+// The system's own ANSI command line replaces a character that the code page
+// lacks by a look-alike ("Ωmega.bmp" becomes "Omega.bmp", another file's
+// name). Converted here from the wide line without look-alikes, such a
+// character becomes "?", which no file name may hold: a name typed with it
+// reaches no file (123), and nothing is created, emptied or read by it.
+const char* AnsiCommandLine() {
+    const wchar_t* wide = GetCommandLineW();
+    if (wide != nullptr && WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, ansiCommandLine,
+                                               kCommandLineBytes, nullptr, nullptr) != 0) {
+        return ansiCommandLine;
+    }
+    // A code page that takes no such flag (UTF-8) holds every character.
+    const char* line = GetCommandLineA();
+    return line != nullptr ? line : "";
 }
 
 }  // namespace
@@ -82,8 +146,7 @@ bool Argument(int n, const char** bytes, std::size_t* length) {
 
 bool CommandLine(const char** bytes, std::size_t* length) {
     if (commandLine == nullptr) {
-        commandLine = GetCommandLineA();
-        if (commandLine == nullptr) commandLine = "";
+        commandLine = AnsiCommandLine();
         commandLineLength = std::strlen(commandLine);
     }
     *bytes = commandLine;
@@ -95,8 +158,8 @@ void ExitProcess(int code) { ::ExitProcess(static_cast<UINT>(code)); }
 
 std::uint32_t ProcessId() { return GetCurrentProcessId(); }
 
-// The report shows 8 hex digits: a 32-bit program's addresses whole, and a
-// 64-bit program's offsets from its image, which is smaller than 4 GiB.
+// The report shows 8 hex digits: offsets from the program's image, which is
+// smaller than 4 GiB, the same wherever the system loads it.
 static_assert(sizeof(std::uintptr_t) == 4 || sizeof(std::uintptr_t) == 8);
 std::uint32_t CodeOffset(const void* address) {
     auto place = reinterpret_cast<std::uintptr_t>(address);

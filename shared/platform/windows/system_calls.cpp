@@ -1,5 +1,7 @@
 #include "system_calls.h"
 
+#include <cstring>
+
 #include "../fault_injection.h"
 
 namespace platform::windows {
@@ -33,6 +35,18 @@ BOOL Closed(Call call, HANDLE handle) {
         return FALSE;
     }
     return ::CloseHandle(handle);
+}
+
+// Wine's DefineDosDevice builds the name it defines in a buffer of 15
+// characters: room for "\\DosDevices\\" and a drive such as "A:". A longer
+// name overruns that buffer and the frames above it, and a 32-bit program
+// then returns to address 0. Such a name is not handed to it; Wine is known
+// by ntdll's wine_get_version.
+constexpr std::size_t kDriveNameLength = 2;
+
+bool DefinesDriveNamesOnly() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
 // DefineDosDeviceA, found in kernel32.dll at its first use.
@@ -201,6 +215,10 @@ BOOL CallPeekConsoleInput(HANDLE keyboard, INPUT_RECORD* records, DWORD count, D
 
 BOOL CallDefineDosDevice(DWORD flags, const char* name, const char* target) {
     if (Failed(Call::Terminal)) return FALSE;
+    if (std::strlen(name) > kDriveNameLength && DefinesDriveNamesOnly()) {
+        SetLastError(ERROR_NOT_SUPPORTED);
+        return FALSE;
+    }
     if (defineDosDevice == nullptr) {
         HMODULE kernel = GetModuleHandleA("kernel32.dll");
         if (kernel == nullptr) return FALSE;

@@ -1,6 +1,6 @@
-// Left direct, as they cannot fail or do no I/O: GetStdHandle, GetCommandLineA, GetACP, MultiByteToWideChar, WideCharToMultiByte, Sleep,
-// GetTickCount, GetCurrentProcessId, GetModuleHandleA, SetErrorMode, SetThreadStackGuarantee,
-// SetUnhandledExceptionFilter, ExitProcess.
+// Left direct, as they cannot fail or do no I/O: GetStdHandle, GetCommandLineA, GetCommandLineW, GetACP, MultiByteToWideChar, WideCharToMultiByte, Sleep,
+// GetTickCount, GetCurrentProcessId, GetModuleHandleA, GetProcAddress, SetErrorMode, SetThreadStackGuarantee,
+// SetUnhandledExceptionFilter, VirtualQuery (the fault filter's look at the stack), ExitProcess.
 //
 // Every file, console and process call of the Windows backend goes through
 // these wrappers, which consult the fault-injection seam before calling the
@@ -50,7 +50,8 @@ BOOL CallPeekConsoleInput(HANDLE keyboard, INPUT_RECORD* records, DWORD count, D
 
 // The beep device and the system beep, counted with the console. The device
 // is opened for writing, shared with everyone; DefineDosDeviceA is looked
-// up in kernel32.dll, and its absence is a failure.
+// up in kernel32.dll, and its absence is a failure, as is a name longer than
+// a drive's where the system's definition holds drive names only (Wine).
 BOOL CallDefineDosDevice(DWORD flags, const char* name, const char* target);
 HANDLE CallOpenDevice(const char* path);
 BOOL CallDeviceIoControl(HANDLE device, DWORD request, void* input, DWORD inputSize);
