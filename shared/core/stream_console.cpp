@@ -16,14 +16,15 @@ bool Steers(unsigned char byte) {
     return (byte < 32 || byte == 127) && byte != '\r' && byte != '\n' && byte != '\b' && byte != '\a';
 }
 
+// On a terminal the bytes show as the characters of names; elsewhere every
+// byte goes as it is.
 std::uint16_t HandOnAsIs(const char* bytes, std::size_t count) {
     std::size_t done = 0;
+    platform::FileHandle output = platform::StandardHandle(platform::StandardStream::Output);
+    std::uint16_t error = outputIsTerminal ? platform::WriteTerminalText(output, bytes, count, &done)
+                                           : platform::WriteAll(output, bytes, count, &done);
     // Text the system does not take in full is a failed output, whatever the cause.
-    if (platform::WriteAll(platform::StandardHandle(platform::StandardStream::Output), bytes, count, &done) != 0 ||
-        done != count) {
-        return 101;
-    }
-    return 0;
+    return error != 0 || done != count ? 101 : 0;
 }
 
 }  // namespace

@@ -112,6 +112,12 @@ std::uint16_t ReadSome(FileHandle handle, void* buffer, std::size_t count, std::
 // nothing at all is a full disk (101). *done holds the bytes written.
 std::uint16_t WriteAll(FileHandle handle, const void* buffer, std::size_t count, std::size_t* done);
 
+// Writes text to a terminal (IsTerminal) so that it shows as the characters
+// its bytes stand for in the code page of file names: on POSIX the bytes as
+// they are; on Windows the ANSI code page's characters, whichever code page
+// the console shows. *done holds the bytes taken.
+std::uint16_t WriteTerminalText(FileHandle handle, const char* bytes, std::size_t count, std::size_t* done);
+
 // One copy request made inside the system: up to count bytes from one open
 // file's position to the other's, without passing through the process; both
 // positions advance by the bytes moved (*done, 0 at the end of the data or

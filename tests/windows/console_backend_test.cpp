@@ -144,18 +144,29 @@ TEST_F(ConsoleBackend, WritingBelowTheLastRowScrollsTheWindow) {
     EXPECT_EQ(Cursor().Y, Rows() - 1);
 }
 
+// Drawn by the window console, or written as a stream console's text (the
+// splitter's lines on a console).
 TEST_F(ConsoleBackend, BytesAreCharactersOfTheAnsiCodePageWhateverTheConsoleUses) {
-    ASSERT_TRUE(SetConsoleOutputCP(437));
-    ClearWindow();
-    WriteText("caf\xe9");  // e acute in the ANSI code page, a Greek letter in 437
-    EndWrite();
-    wchar_t cells[4] = {};
-    DWORD read = 0;
-    ReadConsoleOutputCharacterW(screen, cells, 4, COORD{window.Left, window.Top}, &read);
+    const std::string text = "caf\xe9";  // e acute in the ANSI code page, a Greek letter in 437
     wchar_t expected[4] = {};
-    MultiByteToWideChar(CP_ACP, 0, "caf\xe9", 4, expected, 4);
-    EXPECT_EQ(std::wstring(cells, 4), std::wstring(expected, 4));
-    EXPECT_EQ(GetConsoleOutputCP(), 437u);  // given back after the drawing
+    MultiByteToWideChar(CP_ACP, 0, text.data(), 4, expected, 4);
+    for (bool drawn : {true, false}) {
+        SCOPED_TRACE(drawn ? "drawn" : "streamed");
+        ASSERT_TRUE(SetConsoleOutputCP(437));
+        ClearWindow();
+        if (drawn) {
+            WriteText(text);
+            EndWrite();
+        } else {
+            std::size_t done = 0;
+            EXPECT_EQ(platform::WriteTerminalText(platform::StandardHandle(platform::StandardStream::Output),
+                                                  text.data(), text.size(), &done),
+                      0);
+            EXPECT_EQ(done, text.size());
+        }
+        EXPECT_EQ(Cells(0, 4), std::wstring(expected, 4));
+        EXPECT_EQ(GetConsoleOutputCP(), 437u);  // the console's own code page stays, or is given back
+    }
 }
 
 // The console keeps one cursor for every program that writes into it.

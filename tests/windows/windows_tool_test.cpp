@@ -120,15 +120,68 @@ TEST(InPlaceConversion, AnImageHeldOpenElsewhereStaysWholeAndNoTemporaryFileStay
     EXPECT_EQ(FolderContents(folder.Path()), std::vector<std::string>{"cap.bmp"});
 }
 
-TEST(ReadOnlyFiles, AreNeitherOpenedNorCut) {
-    ScratchFolder folder;
-    WriteWholeFile(folder / "in.dat", "abc");
-    WriteWholeFile(folder / "part1.zip", "keep");
-    MakeReadOnly(folder / "part1.zip");
-    ProcessOptions options;
-    options.folder = folder.Path();
-    options.input = "y\n";
-    ProcessResult result = RunProcess(ToolPath("MORVANTE"), {"in.dat", "part", "1"}, options);
-    EXPECT_TRUE(EndedWithReport(result, 5));
-    EXPECT_EQ(ReadWholeFile(folder / "part1.zip"), "keep");
+// A named pipe waiting for its one client; Connected tells afterwards
+// whether anyone opened it.
+class WaitingPipe : NotCopyable {
+public:
+    explicit WaitingPipe(const std::string& name) {
+        std::wstring path = L"\\\\.\\pipe\\" + std::wstring(name.begin(), name.end());
+        pipe_ = CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_NOWAIT, 1, 4096, 4096, 0,
+                                 nullptr);
+    }
+    ~WaitingPipe() { CloseHandle(pipe_); }
+    bool Made() const { return pipe_ != INVALID_HANDLE_VALUE; }
+    bool Connected() const { return !ConnectNamedPipe(pipe_, nullptr) && GetLastError() != ERROR_PIPE_LISTENING; }
+
+private:
+    HANDLE pipe_;
+};
+
+// Names that must reach no file of the run's own: a read-only part, a name
+// with a character the ANSI code page lacks (its look-alike "Omega.bmp"
+// exists), named pipes as input, output and part. Each run ends as the row
+// says (a report number, or 0 for the tool's own message), every file that
+// was there keeps its bytes, and no pipe is connected.
+TEST(ProtectedNames, ReachNoFileAndConnectNoPipe) {
+    const std::string pipe = "\\\\.\\pipe\\suite-" + std::to_string(GetCurrentProcessId()) + "-";
+    struct {
+        const char* tool;
+        std::vector<std::string> arguments;  // UTF-8
+        const char* keys;
+        int report;
+    } rows[] = {
+        {"MORVANTE", {"in.dat", "part", "1"}, "y\n", 5},
+        {"DUSKAR", {"cap.bmp", "\xce\xa9mega.bmp"}, "", 123},
+        {"DUSKAR", {pipe + "1", "out.bmp"}, "", 0},
+        {"DUSKAR", {"cap.bmp", pipe + "1"}, "", 5},
+        {"MORVANTE", {pipe + "1", "part", "1"}, "y\n", 5},
+        {"TOLVA", {"out.dat", pipe, "1"}, "x\r\n", 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.tool) + " " + row.arguments[0] + " " + row.arguments[1]);
+        ScratchFolder folder;
+        WriteWholeFile(folder / "in.dat", "abc");
+        WriteWholeFile(folder / "part1.zip", "keep");
+        MakeReadOnly(folder / "part1.zip");
+        WriteWholeFile(folder / "cap.bmp", PatternBytes(787510, 9));
+        WriteWholeFile(folder / "Omega.bmp", "keep");
+        Snapshot before = FolderSnapshot(folder.Path());
+        WaitingPipe waiting("suite-" + std::to_string(GetCurrentProcessId()) + "-1" +
+                            (std::string(row.tool) == "TOLVA" ? ".zip" : ""));
+        ASSERT_TRUE(waiting.Made());
+        ProcessOptions options;
+        options.folder = folder.Path();
+        options.input = row.keys;
+        options.utf8Arguments = true;
+        options.deadlineSeconds = 20;
+        ProcessResult result = RunProcess(ToolPath(row.tool), row.arguments, options);
+        if (row.report == 0) {
+            EXPECT_EQ(result.exitCode, 0) << result.errors;
+        } else {
+            EXPECT_TRUE(EndedWithReport(result, row.report));
+        }
+        EXPECT_FALSE(waiting.Connected());
+        Snapshot after = FolderSnapshot(folder.Path());
+        for (const auto& [name, bytes] : before) EXPECT_TRUE(after[name] == bytes) << name;
+    }
 }

@@ -114,6 +114,11 @@ std::uint16_t WriteAll(FileHandle handle, const void* buffer, std::size_t count,
     return 0;
 }
 
+// A terminal shows the bytes in the code page its user chose, as names are.
+std::uint16_t WriteTerminalText(FileHandle handle, const char* bytes, std::size_t count, std::size_t* done) {
+    return WriteAll(handle, bytes, count, done);
+}
+
 bool CopySome(FileHandle from, FileHandle to, std::size_t count, std::size_t* done) {
     *done = 0;
     ssize_t moved = posix::CallCopyFileRange(static_cast<int>(from), static_cast<int>(to), count);

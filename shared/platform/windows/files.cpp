@@ -30,6 +30,56 @@ std::uint16_t ToWide(const char* name, WideName* wide) {
     return 0;
 }
 
+constexpr std::uint16_t kAccessDenied = 5;
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+wchar_t Lower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+// Whether the text at `at` is `word` (lower case) in any letter case.
+bool StartsWithWord(const wchar_t* at, const wchar_t* word) {
+    for (; *word != L'\0'; ++at, ++word) {
+        if (Lower(*at) != *word) return false;
+    }
+    return true;
+}
+
+// A named pipe here or on another machine ("\\.\pipe\x", "\\server\pipe\x"),
+// told by its name alone: opening it, even only to identify it, would
+// connect to it and use up the server's instance, or wait for one.
+bool NamesAPipe(const wchar_t* name) {
+    if (!IsSeparator(name[0]) || !IsSeparator(name[1])) return false;
+    const wchar_t* at = name + 2;
+    while (*at != L'\0' && !IsSeparator(*at)) ++at;  // the machine, "." or "?"
+    if (*at == L'\0') return false;
+    ++at;
+    return StartsWithWord(at, L"pipe") && IsSeparator(at[4]);
+}
+
+// The null device ("NUL", "c:\x\nul.txt", "\\.\NUL"): the one character
+// device that behaves like a file, taking every write and reading as empty.
+bool NamesTheNullDevice(const wchar_t* name) {
+    const wchar_t* last = name;
+    for (const wchar_t* at = name; *at != L'\0'; ++at) {
+        if (IsSeparator(*at) || *at == L':') last = at + 1;
+    }
+    if (!StartsWithWord(last, L"nul")) return false;
+    const wchar_t* rest = last + 3;
+    while (*rest == L' ') ++rest;
+    return *rest == L'\0' || *rest == L'.' || *rest == L':';
+}
+
+// An opened name that is a file on a disk, or the null device; anything
+// else (a pipe, a console, a serial port) would wait for a writer or a
+// typist, or take bytes that no file keeps. 0, or the number to fail with.
+std::uint16_t RefusedUnlessFile(HANDLE opened, const wchar_t* name) {
+    DWORD type = windows::CallGetFileType(opened);
+    if (type == FILE_TYPE_DISK) return 0;
+    if (type == FILE_TYPE_CHAR && NamesTheNullDevice(name)) return 0;
+    if (type == FILE_TYPE_UNKNOWN && GetLastError() != NO_ERROR) return MapSystemError(GetLastError());
+    return kAccessDenied;
+}
+
 // A handle is a pointer, 32 or 64 bits wide; the layer's file handle holds
 // either, and file lengths stay 64-bit on both.
 static_assert(sizeof(FileHandle) == sizeof(HANDLE));
@@ -54,6 +104,7 @@ std::uint16_t Open(const char* name, OpenKind kind, FileHandle* handle) {
     *handle = kNoFile;
     WideName wide;
     if (std::uint16_t error = ToWide(name, &wide); error != 0) return error;
+    if (NamesAPipe(wide.units)) return kAccessDenied;
     // Windows refuses write access to a read-only file, whoever asks; Wine
     // run by the superuser would grant it, and cut the file on creation.
     DWORD attributes = windows::CallGetFileAttributes(wide.units);
@@ -62,6 +113,10 @@ std::uint16_t Open(const char* name, OpenKind kind, FileHandle* handle) {
     }
     HANDLE opened = windows::CallCreateFile(wide.units, kind == OpenKind::CreateEmpty ? CREATE_ALWAYS : OPEN_EXISTING);
     if (opened == INVALID_HANDLE_VALUE) return MapSystemError(GetLastError());
+    if (std::uint16_t refused = RefusedUnlessFile(opened, wide.units); refused != 0) {
+        windows::CallCloseHandle(opened);
+        return refused;
+    }
     *handle = reinterpret_cast<FileHandle>(opened);
     return 0;
 }
@@ -81,6 +136,27 @@ std::uint16_t ReadSome(FileHandle handle, void* buffer, std::size_t count, std::
 
 std::uint16_t WriteAll(FileHandle handle, const void* buffer, std::size_t count, std::size_t* done) {
     if (!windows::CallWriteAll(AsHandle(handle), buffer, count, done)) return MapSystemError(GetLastError());
+    return 0;
+}
+
+// The console shows its own code page (the OEM one, as a rule), while
+// names and texts are ANSI bytes: they go to it as the characters they are.
+// A text is converted in pieces of the stream buffer's size.
+constexpr int kTerminalPieceBytes = 256;
+
+std::uint16_t WriteTerminalText(FileHandle handle, const char* bytes, std::size_t count, std::size_t* done) {
+    *done = 0;
+    while (*done < count) {
+        std::size_t left = count - *done;
+        int take = left < kTerminalPieceBytes ? static_cast<int>(left) : kTerminalPieceBytes;
+        wchar_t characters[kTerminalPieceBytes];
+        int made = MultiByteToWideChar(CP_ACP, 0, bytes + *done, take, characters, kTerminalPieceBytes);
+        if (made == 0) return MapSystemError(GetLastError());
+        if (!windows::CallWriteConsole(AsHandle(handle), characters, static_cast<DWORD>(made))) {
+            return MapSystemError(GetLastError());
+        }
+        *done += static_cast<std::size_t>(take);
+    }
     return 0;
 }
 
@@ -141,7 +217,7 @@ std::uint16_t FinalPath(const char* name, char* path, std::size_t capacity) {
 
 bool IdentifyFile(const char* name, FileIdentity* identity) {
     WideName wide;
-    if (ToWide(name, &wide) != 0) return false;
+    if (ToWide(name, &wide) != 0 || NamesAPipe(wide.units)) return false;
     BY_HANDLE_FILE_INFORMATION info;
     if (!windows::CallFileInformation(wide.units, &info)) return false;
     identity->volume = info.dwVolumeSerialNumber;

@@ -19,10 +19,10 @@ char programPath[kProgramPathBytes];
 std::size_t programPathLength = 0;
 
 FaultReporter faultReporter = nullptr;
-// Kept for the layer; no handler here ends the process by a signal (Ctrl+C
-// is the console's own business), so nothing calls it yet.
 EndingCleanup endingCleanup = nullptr;
 volatile LONG endingInHandler = 0;
+// The program's own thread, held still while a console event ends the run.
+HANDLE mainThread = nullptr;
 
 // Stack kept back for the fault filter, so that a stack overflow can still
 // be reported. Far more than the report needs.
@@ -90,6 +90,33 @@ std::uint32_t FaultLocation(const EXCEPTION_POINTERS* fault) {
     return CodeOffset(fault->ExceptionRecord->ExceptionAddress);
 }
 
+// SetThreadStackGuarantee came with Windows Vista: looked up when the
+// program starts, so that the programs start on Windows XP as well, where a
+// stack overflow ends the process without the report.
+void KeepStackForFaultReport() {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (kernel == nullptr) return;
+    using StackGuarantee = BOOL(WINAPI*)(PULONG);
+    auto found = reinterpret_cast<void (*)()>(GetProcAddress(kernel, "SetThreadStackGuarantee"));
+    if (found == nullptr) return;
+    ULONG guarantee = kFaultStackBytes;
+    reinterpret_cast<StackGuarantee>(found)(&guarantee);
+}
+
+// Ctrl+C, Ctrl+Break, the console window closed, the user logging off: the
+// system calls this on a thread of its own. The program's thread is held
+// where it is (so that it switches no code page back and writes no more into
+// a temporary file), what the layer holds is given back once, and FALSE lets
+// the system end the process as it would without this handler. Ctrl+C that
+// the console hands over as a key never comes here.
+BOOL WINAPI OnConsoleEvent(DWORD) {
+    if (InterlockedExchange(&endingInHandler, 1) == 0) {
+        if (mainThread != nullptr) SuspendThread(mainThread);
+        if (endingCleanup != nullptr) endingCleanup();
+    }
+    return FALSE;
+}
+
 LONG WINAPI OnFault(EXCEPTION_POINTERS* fault) {
     std::uint16_t number = FaultNumber(fault->ExceptionRecord->ExceptionCode);
     if (number == 0) return EXCEPTION_CONTINUE_SEARCH;
@@ -128,9 +155,14 @@ void StartProcess(int, char**) {
     // message box that waits for someone to click it.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 
-    ULONG guarantee = kFaultStackBytes;
-    SetThreadStackGuarantee(&guarantee);
+    KeepStackForFaultReport();
     SetUnhandledExceptionFilter(OnFault);
+
+    HANDLE process = GetCurrentProcess();
+    if (!DuplicateHandle(process, GetCurrentThread(), process, &mainThread, THREAD_SUSPEND_RESUME, FALSE, 0)) {
+        mainThread = nullptr;
+    }
+    SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
 bool Argument(int n, const char** bytes, std::size_t* length) {

@@ -142,9 +142,16 @@ BOOL CallFileInformation(const wchar_t* name, BY_HANDLE_FILE_INFORMATION* info) 
     HANDLE handle = CreateFileW(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return FALSE;
-    BOOL known = GetFileInformationByHandle(handle, info);
+    // Only a file on a disk has an identity to compare.
+    BOOL known = GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, info);
     ::CloseHandle(handle);
     return known;
+}
+
+DWORD CallGetFileType(HANDLE handle) {
+    if (Failed(Call::Status)) return FILE_TYPE_UNKNOWN;
+    SetLastError(NO_ERROR);  // an unknown type with no error is a type, not a failure
+    return GetFileType(handle);
 }
 
 BOOL CallGetConsoleMode(HANDLE handle, DWORD* mode) {
@@ -196,6 +203,21 @@ BOOL CallScrollConsoleScreenBuffer(HANDLE screen, const SMALL_RECT* moved, const
                                    const CHAR_INFO* fill) {
     if (Failed(Call::Terminal)) return FALSE;
     return ScrollConsoleScreenBufferA(screen, moved, clip, destination, fill);
+}
+
+BOOL CallWriteConsole(HANDLE screen, const wchar_t* characters, DWORD count) {
+    if (Failed(Call::Terminal)) return FALSE;
+    while (count > 0) {
+        DWORD written = 0;
+        if (!WriteConsoleW(screen, characters, count, &written, nullptr)) return FALSE;
+        if (written == 0) {
+            SetLastError(ERROR_WRITE_FAULT);
+            return FALSE;
+        }
+        characters += written;
+        count -= written;
+    }
+    return TRUE;
 }
 
 BOOL CallGetNumberOfConsoleInputEvents(HANDLE keyboard, DWORD* pending) {

@@ -1,6 +1,7 @@
 // Left direct, as they cannot fail or do no I/O: GetStdHandle, GetCommandLineA, GetCommandLineW, GetACP, MultiByteToWideChar, WideCharToMultiByte, Sleep,
 // GetTickCount, GetCurrentProcessId, GetModuleHandleA, GetProcAddress, SetErrorMode, SetThreadStackGuarantee,
-// SetUnhandledExceptionFilter, VirtualQuery (the fault filter's look at the stack), ExitProcess.
+// SetUnhandledExceptionFilter, VirtualQuery (the fault filter's look at the stack), SetConsoleCtrlHandler,
+// DuplicateHandle and SuspendThread (the console event handler), ExitProcess.
 //
 // Every file, console and process call of the Windows backend goes through
 // these wrappers, which consult the fault-injection seam before calling the
@@ -30,6 +31,9 @@ BOOL CallDeleteFile(const wchar_t* name);
 // The volume and index of the file a name reaches, read without asking for
 // any access and allowing every sharing.
 BOOL CallFileInformation(const wchar_t* name, BY_HANDLE_FILE_INFORMATION* info);
+// What an open handle reaches: a disk file, a character device, a pipe;
+// FILE_TYPE_UNKNOWN with the thread's last error set on failure.
+DWORD CallGetFileType(HANDLE handle);
 
 // The console: its modes, code page, screen buffer and input events.
 BOOL CallGetConsoleMode(HANDLE handle, DWORD* mode);
@@ -43,6 +47,8 @@ BOOL CallFillConsoleOutputCharacter(HANDLE screen, char byte, DWORD count, COORD
 BOOL CallFillConsoleOutputAttribute(HANDLE screen, WORD colour, DWORD count, COORD cell, DWORD* done);
 BOOL CallScrollConsoleScreenBuffer(HANDLE screen, const SMALL_RECT* moved, const SMALL_RECT* clip, COORD destination,
                                    const CHAR_INFO* fill);
+// Writes all count characters at the console's cursor.
+BOOL CallWriteConsole(HANDLE screen, const wchar_t* characters, DWORD count);
 BOOL CallGetNumberOfConsoleInputEvents(HANDLE keyboard, DWORD* pending);
 // Key events carry their characters in Unicode.
 BOOL CallReadConsoleInput(HANDLE keyboard, INPUT_RECORD* records, DWORD count, DWORD* got);
