@@ -248,6 +248,43 @@ TEST_F(ConsoleBackend, TheLineEditorEchoesAndEditsTypedKeys) {
     EXPECT_EQ(Cursor().X, 0);
 }
 
+// Survives the Ctrl+C that the probe sends to everyone on the console.
+BOOL WINAPI Survive(DWORD) { return TRUE; }
+
+// Ctrl+C in the middle of a drawing and of an in-place output: the process
+// ends as the system ends it, the console shows its own code page again and
+// no temporary file is left beside the image. (Ctrl+Break cannot be sent to
+// a program under Wine.)
+TEST_F(ConsoleBackend, CtrlCGivesBackTheCodePageAndRemovesTheTemporaryFile) {
+    ASSERT_TRUE(SetConsoleOutputCP(437));
+    char folder[MAX_PATH];
+    GetTempPathA(sizeof folder, folder);
+    std::string image = std::string(folder) + "suite-event-" + std::to_string(GetCurrentProcessId()) + ".bmp";
+    HANDLE file = CreateFileA(image.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, "image", 5, &written, nullptr);
+    CloseHandle(file);
+
+    SetConsoleCtrlHandler(Survive, TRUE);
+    std::string commandLine = std::string(CONSOLE_EVENT_PROBE) + " " + image;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    SetConsoleCtrlHandler(Survive, FALSE);
+
+    EXPECT_EQ(GetConsoleOutputCP(), 437u);
+    std::string temporary = std::string(folder) + "~suite-output-" + std::to_string(process.dwProcessId) + ".tmp";
+    EXPECT_EQ(GetFileAttributesA(temporary.c_str()), INVALID_FILE_ATTRIBUTES) << temporary;
+    DeleteFileA(temporary.c_str());
+    EXPECT_TRUE(DeleteFileA(image.c_str()));
+}
+
 TEST_F(ConsoleBackend, TheToneLeavesNoDeviceNameBehind) {
     StartTone(440);
     StopTone();
