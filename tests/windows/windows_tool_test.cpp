@@ -155,7 +155,7 @@ TEST(ProtectedNames, ReachNoFileAndConnectNoPipe) {
         {"DUSKAR", {pipe + "1", "out.bmp"}, "", 0},
         {"DUSKAR", {"cap.bmp", pipe + "1"}, "", 5},
         {"MORVANTE", {pipe + "1", "part", "1"}, "y\n", 5},
-        {"TOLVA", {"out.dat", pipe, "1"}, "x\r\n", 0},
+        {"TOLVA", {"out.dat", pipe, "1"}, "y\r\nx\r\n", 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.tool) + " " + row.arguments[0] + " " + row.arguments[1]);
