@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
 
     // An output that names the input itself is written beside it and takes
     // its place only when complete, so a failed write leaves the input as it was.
-    CreateOutput(outputFile, outputName, inputName, 1);
+    CreateOutput(outputFile, outputName, sourceFile, 1);
     CheckIo();
     StoreInBlocks(outputFile, std::span(outputImage).first<kOutputBytes>());
     CheckIo();

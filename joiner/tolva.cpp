@@ -101,8 +101,7 @@ Step TakeStep(Step step, std::int32_t& partNumber) {
 
         case Step::Open:
             ClearWindow();
-            BindFile(partFile, PartFileName(command.baseName, partNumber));
-            OpenExisting(partFile, 1);
+            OpenPart(partFile, command.baseName, partNumber, outputFile);
             return FetchIoResult() == 0 ? Step::Copy : Step::Missing;
 
         case Step::Missing: {

@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
 
     // The input is read whole and closed first, so the output may be the
     // input itself; it then takes the input's place only once complete.
-    CreateOutput(outputFile, outputName, inputName, 1);
+    CreateOutput(outputFile, outputName, inputFile, 1);
     CheckIo();
     ConvertPalette(std::span(image).subspan<kPaletteOffset, kPaletteBytes>(), kVariant.rule);
     std::uint16_t lastWriteCount =

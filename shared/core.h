@@ -116,15 +116,22 @@ struct BlockFile {
     std::int32_t recordSize = 1;
     platform::FileHandle handle = platform::kNoFile;
     bool systemCopies = true;  // false once the system stopped copying from or to it before the end
+    platform::FileFacts facts;  // of the file its last opening reached; kept after the close
 };
+
+// Looks at what an opening reached before anything of it is cut or read;
+// false refuses it: the file is closed as it was (removed when the opening
+// made it) and the opening fails with 5.
+using FileCheck = bool (*)(const BlockFile& opened);
 
 // A file is opened for reading and writing while other runs may only read it:
 // an opening that would write a file another run reads or writes, or read one
 // that another run writes, fails with 5, and so does a pipe or socket. A name
 // that was cut to 255 bytes fails with 3: it could reach another file.
 void BindFile(BlockFile& file, const ShortText& name);
-void OpenExisting(BlockFile& file, std::int32_t recordSize);
-void CreateEmpty(BlockFile& file, std::int32_t recordSize);
+void OpenExisting(BlockFile& file, std::int32_t recordSize, FileCheck mayRead = nullptr);
+// The file is created, or emptied once mayEmpty (if any) let it be.
+void CreateEmpty(BlockFile& file, std::int32_t recordSize, FileCheck mayEmpty = nullptr);
 void ReadBlock(BlockFile& file, void* buffer, std::uint16_t count, std::uint16_t& done);
 void WriteBlock(BlockFile& file, const void* buffer, std::uint16_t count, std::uint16_t& done);
 // Copies count records of `from` to `to`, as ReadBlock and then WriteBlock of
@@ -138,13 +145,19 @@ void CloseFile(BlockFile& file);
 
 // --- outputs that may replace their own input ---------------------------------
 
-// Creates the output file `name` for a tool that reads `inputName`. When both
-// reach the same file, the output is written to a temporary file in the same
-// folder instead, and the input stays as it was until FinishOutput puts the
-// complete new file in its place. An end through the run-time error report
-// before that removes the temporary file.
-void CreateOutput(BlockFile& file, const ShortText& name, const ShortText& inputName, std::int32_t recordSize);
-// Closes the output; a temporary file then takes the named file's place.
+// Creates the output file `name` for a tool that has read `input`. When the
+// name reaches the file that was read, the output is written to a temporary
+// file in the same folder instead, and the input stays as it was until
+// FinishOutput puts the complete new file in its place. An end through the
+// run-time error report before that removes the temporary file.
+void CreateOutput(BlockFile& file, const ShortText& name, const BlockFile& input, std::int32_t recordSize);
+// Closes the output. A temporary file is flushed to the medium and then
+// takes the named file's place, only while that is still the file that was
+// read and no other run holds it (else 5, with nothing replaced): by a rename,
+// or, where a new file could not keep the old one's owner and group, hard
+// links or extended attributes, by copying its contents over the old file.
+// A failure during that copy leaves the complete new image in the temporary
+// file.
 void FinishOutput(BlockFile& file);
 // Removes an unfinished temporary output (the report does this by itself).
 void DiscardTemporaryOutput();

@@ -4,18 +4,104 @@
 
 namespace {
 
+// What the part being opened is checked against: plain data for the checks,
+// which the block files call with the opened file alone.
+struct PartSetRun {
+    ShortText baseName;
+    std::int32_t partNumber = 0;
+    const BlockFile* other = nullptr;  // the splitter's input, the joiner's output
+    // A part was reached through a symbolic link, or has other hard links:
+    // from then on a plain name may reach a part written before.
+    bool linkedPartWritten = false;
+} run;
+
 bool Identify(const ShortText& name, platform::FileIdentity* identity) {
     return !name.cut && platform::IdentifyFile(ToSystemName(name).bytes, identity);
 }
 
-bool NamesAPart(const ShortText& name, const ShortText& baseName) {
-    platform::FileIdentity target, part;
-    if (!Identify(name, &target)) return false;
-    for (std::int32_t partNumber = 1; partNumber > 0; ++partNumber) {
-        if (!Identify(PartFileName(baseName, partNumber), &part)) return false;
-        if (part == target) return true;
+bool SameFile(const BlockFile& a, const BlockFile& b) { return a.facts.identity == b.facts.identity; }
+
+char Folded(char c) { return platform::NamesIgnoreLetterCase() && c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+bool StartsWith(std::string_view text, std::string_view start) {
+    if (text.size() < start.size()) return false;
+    for (std::size_t i = 0; i < start.size(); ++i) {
+        if (Folded(text[i]) != Folded(start[i])) return false;
+    }
+    return true;
+}
+
+// name is base + digits + ".zip", as the system compares names.
+bool HasPartForm(std::string_view name, std::string_view base) {
+    constexpr std::string_view kExtension = ".zip";
+    if (!StartsWith(name, base) || name.size() < base.size() + 1 + kExtension.size()) return false;
+    std::string_view digits = name.substr(base.size(), name.size() - base.size() - kExtension.size());
+    for (char c : digits) {
+        if (c < '0' || c > '9') return false;
+    }
+    return StartsWith(name.substr(name.size() - kExtension.size()), kExtension);
+}
+
+// Where the parts lie: the base name's folder part (empty: the current
+// folder), and the rest, which each part's name begins with.
+std::size_t FolderLength(std::string_view baseName) {
+    std::size_t separator = baseName.find_last_of(platform::FolderSeparators());
+    return separator == std::string_view::npos ? 0 : separator + 1;
+}
+
+// A part written earlier in this run is found by its name again: a file
+// reached now that is one of them was reached through a link.
+bool IsAnEarlierPart(const BlockFile& part) {
+    platform::FileIdentity earlier;
+    for (std::int32_t number = 1; number < run.partNumber; ++number) {
+        if (Identify(PartFileName(run.baseName, number), &earlier) && earlier == part.facts.identity) return true;
     }
     return false;
+}
+
+// An existing file that no link leads to, and that has one name only,
+// cannot be an earlier part by another name: a set of many thousand parts
+// costs one look each.
+bool MayEmptyPart(const BlockFile& part) {
+    if (part.facts.created) return true;
+    if (SameFile(part, *run.other)) return false;
+    bool linked = part.facts.otherNames;
+    if ((linked || run.linkedPartWritten) && IsAnEarlierPart(part)) return false;
+    run.linkedPartWritten = run.linkedPartWritten || linked;
+    return true;
+}
+
+bool MayReadPart(const BlockFile& part) { return !SameFile(part, *run.other); }
+
+// The folder's entries are looked at by name first; only a part's name
+// costs a look at the file it reaches.
+struct PartSearch {
+    const BlockFile* output;
+    bool found = false;
+};
+
+bool VisitEntry(const char* entry, void* context) {
+    auto* search = static_cast<PartSearch*>(context);
+    std::string_view base = run.baseName.View();
+    std::size_t folderLength = FolderLength(base);
+    if (!HasPartForm(entry, base.substr(folderLength))) return true;
+    platform::FileIdentity part;
+    search->found = Identify(JoinTexts({base.substr(0, folderLength), entry}), &part) &&
+                    part == search->output->facts.identity;
+    return !search->found;
+}
+
+// The joined file may be emptied unless a part of the set, whatever its
+// number, is that very file.
+bool NamesNoPart(const BlockFile& output) {
+    std::string_view base = run.baseName.View();
+    std::size_t folderLength = FolderLength(base);
+    ShortText folder = folderLength == 0 ? CopyText(".") : CopyText(base.substr(0, folderLength));
+    PartSearch search{&output};
+    // A folder that cannot be read yet (a drive still without its diskette)
+    // is not searched: each part is checked against the output as it opens.
+    platform::ListFolder(ToSystemName(folder).bytes, VisitEntry, &search);
+    return !search.found;
 }
 
 }  // namespace
@@ -43,10 +129,25 @@ ShortText PartFileName(const ShortText& baseName, std::int32_t partNumber) {
     return JoinTexts({baseName.View(), DecimalText(partNumber).View(), ".zip"});
 }
 
+void CreatePart(BlockFile& part, const ShortText& baseName, std::int32_t partNumber, const BlockFile& input) {
+    BindFile(part, PartFileName(baseName, partNumber));
+    run.baseName = baseName;
+    run.partNumber = partNumber;
+    run.other = &input;
+    CreateEmpty(part, 1, MayEmptyPart);
+}
+
 void CreateJoinedFile(BlockFile& file, const ShortText& name, const ShortText& baseName) {
     BindFile(file, name);
-    if (PendingIoError() == 0 && NamesAPart(name, baseName)) RaiseIoError(5);
-    CreateEmpty(file, 1);
+    if (HasPartForm(name.View(), baseName.View())) RaiseIoError(5);
+    run.baseName = baseName;
+    CreateEmpty(file, 1, NamesNoPart);
+}
+
+void OpenPart(BlockFile& part, const ShortText& baseName, std::int32_t partNumber, const BlockFile& output) {
+    BindFile(part, PartFileName(baseName, partNumber));
+    run.other = &output;
+    OpenExisting(part, 1, MayReadPart);
 }
 
 std::int32_t DigitsToNumber(const ShortText& text, std::int32_t base) {

@@ -33,11 +33,25 @@ PartSetArguments StartPartSetTool(int argc, char** argv);
 // opens no file (3): two parts must never share one name.
 ShortText PartFileName(const ShortText& baseName, std::int32_t partNumber);
 
+// The checks below compare files by identity, at the moment each file is
+// opened and before anything of it is cut or read, so that they hold where
+// the file system keeps no locks and whatever links lead where.
+
+// Binds part to the set's part name and creates (empties) it for the
+// splitter that reads `input`. When the name reaches the input, or a part
+// this run has written, nothing is touched and 5 is pending.
+void CreatePart(BlockFile& part, const ShortText& baseName, std::int32_t partNumber, const BlockFile& input);
+
 // Binds file to name and creates (empties) it as the file a set is joined
-// into. When name reaches one of the set's existing parts (1, 2, ... up to
-// the first that is not there), nothing is touched and 5 is pending: a set
-// is never joined into itself.
+// into. When name has a part's form (base name, digits, ".zip"), or reaches
+// any existing file named as a part of the set, nothing is touched and 5 is
+// pending: a set is never joined into itself.
 void CreateJoinedFile(BlockFile& file, const ShortText& name, const ShortText& baseName);
+
+// Binds part to the set's part name and opens it for the joiner writing
+// `output`. A part that is the output itself does not open (5): the joiner
+// counts it as missing.
+void OpenPart(BlockFile& part, const ShortText& baseName, std::int32_t partNumber, const BlockFile& output);
 
 // Reads text as a number in the given base, last character first, each
 // character counting its code minus 48. 32-bit with silent wrap-around; no

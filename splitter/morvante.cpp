@@ -47,9 +47,8 @@ void AnnouncePart(const ShortText& name) {
 
 // Copies the input into the part until the part is full or the input ends;
 // gives true when the input ended.
-bool CopyIntoPart(const ShortText& name, std::int64_t partSize) {
-    BindFile(partFile, name);
-    CreateEmpty(partFile, 1);
+bool CopyIntoPart(std::int32_t partNumber, std::int64_t partSize) {
+    CreatePart(partFile, command.baseName, partNumber, inputFile);
     CheckIo();
     std::int64_t bytesInPart = 0;
     bool partFull = false;
@@ -95,7 +94,7 @@ int main(int argc, char** argv) {
     for (std::int32_t partNumber = 1; !inputEnded; ++partNumber) {
         ShortText name = PartFileName(command.baseName, partNumber);
         AnnouncePart(name);
-        inputEnded = CopyIntoPart(name, partSize);
+        inputEnded = CopyIntoPart(partNumber, partSize);
     }
 
     CloseFile(inputFile);

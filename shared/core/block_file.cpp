@@ -15,7 +15,7 @@ bool ReadyForUse(const BlockFile& file) {
     return IsOpen(file);
 }
 
-void Open(BlockFile& file, std::int32_t recordSize, platform::OpenKind kind) {
+void Open(BlockFile& file, std::int32_t recordSize, platform::OpenKind kind, FileCheck mayUse) {
     if (PendingIoError() != 0) return;
     if (file.state == FileState::Unbound) {
         RaiseIoError(102);
@@ -33,7 +33,19 @@ void Open(BlockFile& file, std::int32_t recordSize, platform::OpenKind kind) {
     SystemName name = ToSystemName(file.name);
     if (PendingIoError() != 0) return;
     platform::FileHandle handle = platform::kNoFile;
-    std::uint16_t error = platform::Open(name.bytes, kind, &handle);
+    std::uint16_t error = platform::Open(name.bytes, kind, &handle, &file.facts);
+    if (error == 0 && mayUse != nullptr && !mayUse(file)) {
+        platform::Close(handle);
+        if (file.facts.created) platform::Remove(name.bytes);
+        error = 5;
+    }
+    // A file this opening made is empty already, and so is a device.
+    if (error == 0 && kind == platform::OpenKind::Create && !file.facts.created) {
+        std::int64_t length = 0;
+        error = platform::Length(handle, &length);
+        if (error == 0 && length != 0) error = platform::SetLength(handle, 0);
+        if (error != 0) platform::Close(handle);
+    }
     if (error != 0) {
         RaiseIoError(error);
         return;
@@ -66,9 +78,13 @@ void BindFile(BlockFile& file, const ShortText& name) {
     file.handle = platform::kNoFile;
 }
 
-void OpenExisting(BlockFile& file, std::int32_t recordSize) { Open(file, recordSize, platform::OpenKind::Existing); }
+void OpenExisting(BlockFile& file, std::int32_t recordSize, FileCheck mayRead) {
+    Open(file, recordSize, platform::OpenKind::Existing, mayRead);
+}
 
-void CreateEmpty(BlockFile& file, std::int32_t recordSize) { Open(file, recordSize, platform::OpenKind::CreateEmpty); }
+void CreateEmpty(BlockFile& file, std::int32_t recordSize, FileCheck mayEmpty) {
+    Open(file, recordSize, platform::OpenKind::Create, mayEmpty);
+}
 
 void ReadBlock(BlockFile& file, void* buffer, std::uint16_t count, std::uint16_t& done) {
     done = 0;

@@ -22,15 +22,28 @@ constexpr unsigned kTemporaryAttempts = 100;
 // have, never cut: a cut name could reach another file.
 char finalPath[platform::kPathBytes];
 char temporaryPath[platform::kPathBytes];
-// Read by a signal handler that removes the unfinished file.
+// Read by a signal handler that removes the unfinished file; it changes only
+// together with the file, while the ending signals wait.
 volatile std::sig_atomic_t temporaryPending = 0;
 // The temporary file's handle while it is open: Windows removes no file that
 // is open, so an unfinished one is closed before it is removed.
 platform::FileHandle temporaryHandle = platform::kNoFile;
+// The file that was read, which alone may be replaced, and how.
+platform::FileIdentity replacedFile;
+platform::ReplacementWay replacementWay = platform::ReplacementWay::Rename;
+// The file that was read, which the output's name may reach too; and
+// whether the output's opening found that it does.
+platform::FileIdentity inputFile;
+bool outputIsInput = false;
 
-bool SameFile(const char* first, const char* second) {
-    platform::FileIdentity a, b;
-    return platform::IdentifyFile(first, &a) && platform::IdentifyFile(second, &b) && a == b;
+// A copy over the replaced file moves this much at a time: the block a
+// converter writes its image in.
+constexpr std::size_t kCopyBlockBytes = 32768;
+char copyBlock[kCopyBlockBytes];
+
+bool NotTheInput(const BlockFile& opened) {
+    outputIsInput = opened.facts.identity == inputFile;
+    return !outputIsInput;
 }
 
 // temporaryPath becomes the folder of finalPath with a name of ours in it;
@@ -51,7 +64,8 @@ bool NameTemporary(unsigned attempt) {
     return true;
 }
 
-// Creates the temporary file that will replace finalPath.
+// Creates the temporary file that will replace finalPath. The file and its
+// record come to be together: an ending signal finds both or neither.
 void CreateTemporary(BlockFile& file, std::int32_t recordSize) {
     platform::FileHandle handle = platform::kNoFile;
     std::uint16_t error = platform::kFileExists;
@@ -60,51 +74,107 @@ void CreateTemporary(BlockFile& file, std::int32_t recordSize) {
             error = 3;  // path not found or name too long
             break;
         }
-        error = platform::CreateReplacement(temporaryPath, finalPath, &handle);
+        platform::HoldEndings();
+        error = platform::CreateReplacement(temporaryPath, finalPath, &handle, &replacementWay);
+        if (error == 0) {
+            temporaryHandle = handle;
+            temporaryPending = 1;
+        }
+        platform::ReleaseEndings();
     }
     if (error != 0) {
         RaiseIoError(error);
         return;
     }
-    temporaryHandle = handle;
-    temporaryPending = 1;
     file.handle = handle;
     file.recordSize = recordSize;
     file.state = FileState::Open;
 }
 
+// Copies the complete temporary file over the replaced one, which so keeps
+// its identity and all that goes with it. From the first byte on the
+// temporary file is the one whole copy of the new image: a failure leaves it
+// where it is, for the user. The ending signals wait for the copy, so that
+// one never leaves the old file half overwritten.
+void CopyOver() {
+    platform::FileHandle target = platform::kNoFile;
+    platform::FileFacts facts;
+    std::uint16_t error = platform::Open(finalPath, platform::OpenKind::Rewrite, &target, &facts);
+    if (error == 0 && !(facts.identity == replacedFile)) {
+        platform::Close(target);
+        error = 5;  // not the file that was read
+    }
+    if (error != 0) {
+        RaiseIoError(error);
+        return;
+    }
+    temporaryPending = 0;
+    platform::FileHandle source = platform::kNoFile;
+    platform::FileFacts sourceFacts;
+    error = platform::Open(temporaryPath, platform::OpenKind::Existing, &source, &sourceFacts);
+    std::int64_t length = 0;
+    for (std::size_t got = 1; error == 0 && got != 0;) {
+        std::size_t written = 0;
+        error = platform::ReadSome(source, copyBlock, sizeof copyBlock, &got);
+        if (error == 0) error = platform::WriteAll(target, copyBlock, got, &written);
+        length += static_cast<std::int64_t>(written);
+    }
+    if (error == 0) error = platform::SetLength(target, length);
+    if (error == 0) error = platform::Flush(target);
+    std::uint16_t closed = platform::Close(target);
+    if (error == 0) error = closed;
+    if (source != platform::kNoFile) platform::Close(source);
+    if (error == 0) error = platform::Remove(temporaryPath);
+    RaiseIoError(error);
+}
+
 }  // namespace
 
-void CreateOutput(BlockFile& file, const ShortText& name, const ShortText& inputName, std::int32_t recordSize) {
+void CreateOutput(BlockFile& file, const ShortText& name, const BlockFile& input, std::int32_t recordSize) {
+    inputFile = input.facts.identity;
+    outputIsInput = false;
     BindFile(file, name);
-    SystemName output = ToSystemName(name);
-    if (PendingIoError() != 0 || !SameFile(output.bytes, ToSystemName(inputName).bytes)) {
-        CreateEmpty(file, recordSize);
-        return;
-    }
-    if (recordSize <= 0) {
-        RaiseIoError(2);
-        return;
-    }
+    CreateEmpty(file, recordSize, NotTheInput);
+    if (!outputIsInput) return;
+    FetchIoResult();  // the refusal of the input, which is replaced instead, whole
+    replacedFile = inputFile;
     // Through a symbolic link, the file it reaches is replaced and the link
     // stays a link.
-    RaiseIoError(platform::FinalPath(output.bytes, finalPath, sizeof finalPath));
+    RaiseIoError(platform::FinalPath(ToSystemName(name).bytes, finalPath, sizeof finalPath));
     if (PendingIoError() == 0) CreateTemporary(file, recordSize);
 }
 
 void FinishOutput(BlockFile& file) {
+    if (temporaryPending == 0) {
+        CloseFile(file);
+        return;
+    }
+    // The new image reaches the medium before it replaces anything, so
+    // that a power loss cannot leave an empty file in the old one's place.
+    if (PendingIoError() == 0 && file.state == FileState::Open) RaiseIoError(platform::Flush(file.handle));
+    platform::HoldEndings();
     CloseFile(file);
     if (file.state == FileState::Closed) temporaryHandle = platform::kNoFile;  // closed, even when that failed
-    if (temporaryPending == 0) return;
-    if (PendingIoError() == 0) RaiseIoError(platform::PutInPlace(temporaryPath, finalPath));
+    platform::ReleaseEndings();
+    if (PendingIoError() == 0) {
+        platform::HoldEndings();
+        if (replacementWay == platform::ReplacementWay::CopyOver) {
+            CopyOver();
+        } else {
+            RaiseIoError(platform::PutInPlace(temporaryPath, finalPath, replacedFile));
+            if (PendingIoError() == 0) temporaryPending = 0;
+        }
+        platform::ReleaseEndings();
+    }
     if (PendingIoError() != 0) DiscardTemporaryOutput();
-    temporaryPending = 0;
 }
 
 void DiscardTemporaryOutput() {
     if (temporaryPending == 0) return;
-    temporaryPending = 0;
+    platform::HoldEndings();
     if (temporaryHandle != platform::kNoFile) platform::Close(temporaryHandle);
     temporaryHandle = platform::kNoFile;
     platform::Remove(temporaryPath);
+    temporaryPending = 0;
+    platform::ReleaseEndings();
 }

@@ -15,7 +15,7 @@ enum class Call {
     Write,
     Close,
     Length,    // of an open file (fstat, GetFileSizeEx)
-    Status,    // of a file by name (stat, GetFileAttributesW)
+    Status,    // of a file by name (stat, lstat, listxattr, GetFileAttributesW)
     Truncate,  // ftruncate, SetEndOfFile
     Owner,     // fchown
     Mode,      // fchmod
@@ -25,6 +25,8 @@ enum class Call {
     Lock,      // fcntl locks
     Terminal,  // the terminal or console itself: modes, size, cells, keys, tone
     Copy,      // a copy between two open files inside the system (copy_file_range)
+    Flush,     // a file's or folder's contents sent to the medium (fsync, FlushFileBuffers)
+    List,      // a folder's entries read (getdents64, FindFirstFileW and FindNextFileW)
     Count
 };
 

@@ -29,13 +29,19 @@ enum class StandardStream { Input, Output, Error };
 
 // Every file is opened for reading and writing while other programs may only
 // read it. Where the system has no such sharing rule (POSIX), the backend
-// keeps it among the suite's own runs: an existing file is held shared and a
-// created one exclusively, and a file held in a way that excludes the
-// opening fails with 5 before anything is cut. A pipe or socket never opens
-// (5): the run would wait on it for ever.
+// keeps it among the suite's own runs: a file opened Existing is held shared,
+// one opened Rewrite or Create exclusively, and a file held in a way that
+// excludes the opening fails with 5 before anything is cut. Where the file
+// system keeps no locks at all, the opening goes on unheld: what must never
+// be reached is then told by the file's identity (FileFacts), which the
+// caller checks before it cuts or writes anything. No opening cuts a file;
+// SetLength does, once the caller knows it may. An existing regular file
+// without any write permission is read-only and fails with 5, whoever runs
+// us. A pipe or socket never opens (5): the run would wait on it for ever.
 enum class OpenKind {
-    Existing,     // the file must exist
-    CreateEmpty,  // created, or cut to length 0 if it exists
+    Existing,  // the file must exist; held shared
+    Rewrite,   // the file must exist; held exclusively
+    Create,    // created when it is missing; held exclusively
 };
 
 // The number CreateReplacement gives when its name is taken (the system's
@@ -52,6 +58,17 @@ struct FileIdentity {
     std::uint64_t volume = 0;
     std::uint64_t index = 0;
     bool operator==(const FileIdentity&) const = default;
+};
+
+// What an opening learns of the file it reached, from the open file itself,
+// so that no rename or link made meanwhile can change the answer.
+struct FileFacts {
+    FileIdentity identity;
+    // Another name may reach this file: the name opened was a symbolic link,
+    // or the file has more than one hard link.
+    bool otherNames = false;
+    // This opening made the file: nothing of anyone's was in it.
+    bool created = false;
 };
 
 // --- process ---------------------------------------------------------------
@@ -90,6 +107,13 @@ void SetFaultReporter(FaultReporter reporter);
 using EndingCleanup = void (*)();
 void SetEndingCleanup(EndingCleanup cleanup);
 
+// Keeps the ending signals (on Windows: Ctrl+C, Ctrl+Break, a closed
+// console) waiting from HoldEndings to ReleaseEndings, while the layer makes
+// or takes away a file and its record, so that the ending cleanup finds
+// either no file or a recorded one. Not nested.
+void HoldEndings();
+void ReleaseEndings();
+
 // True once a signal or a processor fault has begun to end the process:
 // what runs from then on is inside a handler and must not wait.
 bool EndingInHandler();
@@ -102,7 +126,7 @@ FileHandle StandardHandle(StandardStream which);
 // steer the screen instead of being shown.
 bool IsTerminal(StandardStream which);
 
-std::uint16_t Open(const char* name, OpenKind kind, FileHandle* handle);
+std::uint16_t Open(const char* name, OpenKind kind, FileHandle* handle, FileFacts* facts);
 
 // One read request; an interrupted request is repeated. *done holds the
 // bytes read (0 at the end of the data).
@@ -131,18 +155,41 @@ bool CopySome(FileHandle from, FileHandle to, std::size_t count, std::size_t* do
 // Length in bytes; the file position does not move.
 std::uint16_t Length(FileHandle handle, std::int64_t* length);
 
+// Makes the file `length` bytes long (0 empties it); the position does not move.
+std::uint16_t SetLength(FileHandle handle, std::int64_t length);
+
+// Sends what was written to the medium, so that a power loss after it
+// cannot take it back.
+std::uint16_t Flush(FileHandle handle);
+
 std::uint16_t Close(FileHandle handle);
+
+// How a file made by CreateReplacement takes the replaced file's place.
+enum class ReplacementWay {
+    // PutInPlace renames it over the replaced file: the new file keeps the
+    // replaced file's permissions, and its owner or group.
+    Rename,
+    // Its contents are copied over the replaced file, which so keeps what
+    // a new file could not carry: its owner and group where the process
+    // can give neither, its other hard links, its extended attributes.
+    CopyOver,
+};
 
 // Creates the new file `name`, which must not exist yet (kFileExists when it
 // does), to take the place of the file `replaced` later: it starts with that
-// file's permissions, never wider, and where the process may give them (the
-// superuser), its owner and group. It is held exclusively, like a created file.
-std::uint16_t CreateReplacement(const char* name, const char* replaced, FileHandle* handle);
+// file's permissions, never wider, its group wherever the process may give
+// it (a member of the group may), and its owner where the process may give
+// that (the superuser). *way tells how it is to take the replaced file's
+// place. It is held exclusively, like a created file.
+std::uint16_t CreateReplacement(const char* name, const char* replaced, FileHandle* handle, ReplacementWay* way);
 
-// Puts a complete file made by CreateReplacement in the place of another one
-// in a single step, so that a reader sees either the old or the new file,
-// never a part.
-std::uint16_t PutInPlace(const char* from, const char* to);
+// Puts a complete, closed file made by CreateReplacement in the place of
+// `to` in a single step, so that a reader sees either the old or the new
+// file, never a part, and the step outlives a power loss. `to` is held
+// exclusively first and must still be the file `expected`: another file of
+// that name, or one another run holds, is left as it is and the call fails
+// with 5.
+std::uint16_t PutInPlace(const char* from, const char* to, const FileIdentity& expected);
 std::uint16_t Remove(const char* name);
 
 // The path that name reaches once every symbolic link on the way is followed
@@ -153,6 +200,16 @@ std::uint16_t FinalPath(const char* name, char* path, std::size_t capacity);
 
 // Gives false when no file of that name can be found.
 bool IdentifyFile(const char* name, FileIdentity* identity);
+
+// Calls visit with the name of each entry of the folder (without the folder,
+// never "." or ".."), until it gives false. Gives 0, or the number of the
+// failure to read the folder.
+using FolderVisitor = bool (*)(const char* name, void* context);
+std::uint16_t ListFolder(const char* folder, FolderVisitor visit, void* context);
+
+// True where two names that differ only in the case of ASCII letters reach
+// the same file (Windows).
+bool NamesIgnoreLetterCase();
 
 // The bytes after which a file name's folder part ends ("/" on POSIX; on
 // Windows also the backslash and the colon of a drive).

@@ -15,9 +15,12 @@
 
 int main(int argc, char** argv) {
     StartProgram(argc, argv);
-    static BlockFile output;
+    static BlockFile input, output;
     ShortText image = ArgumentText(1);
-    CreateOutput(output, image, image, 1);
+    BindFile(input, image);
+    OpenExisting(input, 1);
+    CloseFile(input);
+    CreateOutput(output, image, input, 1);
     CheckIo();
     platform::console::ScreenShape shape;
     if (platform::console::OpenScreen(&shape)) platform::console::PutCells(0, 0, "x", 1);

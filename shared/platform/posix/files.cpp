@@ -1,6 +1,7 @@
 // Files on POSIX: open, read, write, length and close, with errno mapped onto
 // the layer's numbers, and the sharing rule of the layer's open mode kept with
 // locks among the suite's own runs.
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -9,6 +10,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "../platform.h"
 #include "system_calls.h"
@@ -19,19 +21,29 @@ namespace {
 using posix::Direction;
 using posix::MapErrno;
 
+// The folder part of a name ("." for a bare name), for the calls that need
+// the folder itself; false when it cannot be held.
+bool FolderOf(const char* name, char (&folder)[kPathBytes]) {
+    const char* slash = std::strrchr(name, '/');
+    if (slash == nullptr) {
+        std::memcpy(folder, ".", 2);
+        return true;
+    }
+    std::size_t length = slash == name ? 1 : static_cast<std::size_t>(slash - name);  // "/x": the root
+    if (length >= kPathBytes) return false;
+    std::memcpy(folder, name, length);
+    folder[length] = '\0';
+    return true;
+}
+
 // ENOENT names a missing file (2) only when the folder that should hold it
 // exists; a missing folder on the way is "path not found" (3).
 std::uint16_t MissingFileOrFolder(const char* name) {
     const char* slash = std::strrchr(name, '/');
-    if (slash == nullptr) return 2;  // the current folder always exists
-    std::size_t folderLength = static_cast<std::size_t>(slash - name);
-    if (folderLength == 0) return 2;  // the root folder
-    if (folderLength >= kPathBytes) return 3;
+    if (slash == nullptr || slash == name) return 2;  // the current folder and the root always exist
     char folder[kPathBytes];
-    std::memcpy(folder, name, folderLength);
-    folder[folderLength] = '\0';
     struct stat info;
-    if (posix::CallStat(folder, &info) != 0 || !S_ISDIR(info.st_mode)) return 3;
+    if (!FolderOf(name, folder) || posix::CallStat(folder, &info) != 0 || !S_ISDIR(info.st_mode)) return 3;
     return 2;
 }
 
@@ -40,26 +52,67 @@ bool IsSocket(const char* name) {
     return posix::CallStat(name, &info) == 0 && S_ISSOCK(info.st_mode);
 }
 
+// Whether the open file may be reached by another name than `name`.
+bool HasOtherNames(const char* name, const struct stat& info) {
+    if (info.st_nlink > 1) return true;
+    struct stat link;
+    // A name that cannot be looked at again may be a link for all we know.
+    return posix::CallLstat(name, &link) != 0 || S_ISLNK(link.st_mode);
+}
+
 // Decides whether a file just opened may be used, and holds it: shared for
-// reading, or exclusively for writing. Gives 0 or the layer's number, and the
-// file's length.
-std::uint16_t Admit(int fd, bool exclusive, off_t* length) {
+// reading, or exclusively for writing. Fills in what the opening learns of
+// the file (`created` is set by the caller). Gives 0 or the layer's number.
+std::uint16_t Admit(int fd, const char* name, bool exclusive, FileFacts* facts) {
     struct stat info;
     if (posix::CallFstat(fd, &info) != 0) return MapErrno(errno, Direction::Other);
-    *length = info.st_size;
+    facts->identity.volume = static_cast<std::uint64_t>(info.st_dev);
+    facts->identity.index = static_cast<std::uint64_t>(info.st_ino);
     // A pipe opened for reading and writing holds its own writing end: a
     // read would wait for ever.
     if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) return 5;
     if (!S_ISREG(info.st_mode)) return 0;  // a device: nothing to share or cut
+    facts->otherNames = HasOtherNames(name, info);
     // A regular file without any write bit is read-only, whoever runs us:
-    // the superuser's power to write it anyway must neither open nor empty it.
-    if ((info.st_mode & 0222) == 0) return 5;
+    // the superuser's power to write it anyway must neither open nor empty
+    // it. A file this opening made is its own, whatever the creation mask left.
+    if (!facts->created && (info.st_mode & 0222) == 0) return 5;
     if (posix::CallLock(fd, exclusive ? F_WRLCK : F_RDLCK) == 0) return 0;
     int error = errno;
     if (error == EAGAIN || error == EACCES) return 5;  // another run holds it: a sharing violation
-    // A file system that keeps no locks: the file is used as it is.
+    // A file system that keeps no locks: the file is used as it is, and the
+    // callers' identity checks stand alone.
     if (error == ENOLCK || error == EINVAL || error == EOPNOTSUPP) return 0;
     return MapErrno(error, Direction::Other);
+}
+
+// Opens name for reading and writing; for a Create, makes it when it is
+// missing. A file made here is made exclusively (O_EXCL), so that the
+// opening knows it is its own; a name taken meanwhile, or a symbolic link to
+// a missing file, is then opened as any other name is.
+int OpenFile(const char* name, OpenKind kind, bool* created) {
+    *created = false;
+    int fd = posix::CallOpen(name, O_RDWR | O_CLOEXEC, 0);
+    if (fd >= 0 || errno != ENOENT || kind != OpenKind::Create) return fd;
+    fd = posix::CallOpen(name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    *created = fd >= 0;
+    if (fd < 0 && errno == EEXIST) fd = posix::CallOpen(name, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    return fd;
+}
+
+// Whether the file has extended attributes that a new file would not carry:
+// any but the security labels, which the system gives a new file itself.
+bool HasOwnAttributes(const char* name) {
+    // Room for the names of a file's usual attributes; more is "some".
+    constexpr std::size_t kAttributeNamesBytes = 4096;
+    static char names[kAttributeNamesBytes];
+    ssize_t length = posix::CallListXattr(name, names, sizeof names);
+    if (length < 0) return errno == ERANGE;  // ENOTSUP: a file system that keeps none
+    constexpr std::string_view kSecurityLabel = "security.";
+    for (std::size_t at = 0; at < static_cast<std::size_t>(length); at += std::strlen(names + at) + 1) {
+        if (std::string_view(names + at).substr(0, kSecurityLabel.size()) != kSecurityLabel) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -75,25 +128,17 @@ FileHandle StandardHandle(StandardStream which) {
 
 bool IsTerminal(StandardStream which) { return posix::CallIsatty(static_cast<int>(StandardHandle(which))) != 0; }
 
-std::uint16_t Open(const char* name, OpenKind kind, FileHandle* handle) {
+std::uint16_t Open(const char* name, OpenKind kind, FileHandle* handle, FileFacts* facts) {
     *handle = kNoFile;
-    // A file is emptied only once it was found writable and could be held
-    // (below), so the create does not cut it on opening.
-    int flags = O_RDWR | O_CLOEXEC;
-    if (kind == OpenKind::CreateEmpty) flags |= O_CREAT;
-    int fd = posix::CallOpen(name, flags, 0666);
+    *facts = FileFacts{};
+    int fd = OpenFile(name, kind, &facts->created);
     if (fd < 0) {
         int error = errno;
-        if (error == ENOENT) return kind == OpenKind::CreateEmpty ? 3 : MissingFileOrFolder(name);
+        if (error == ENOENT) return kind == OpenKind::Create ? 3 : MissingFileOrFolder(name);
         if (error == ENXIO && IsSocket(name)) return 5;
         return MapErrno(error, Direction::Other);
     }
-    off_t length = 0;
-    std::uint16_t refusal = Admit(fd, kind == OpenKind::CreateEmpty, &length);
-    if (refusal == 0 && kind == OpenKind::CreateEmpty && length != 0 && posix::CallFtruncate(fd, 0) != 0) {
-        refusal = MapErrno(errno, Direction::Write);
-    }
-    if (refusal != 0) {
+    if (std::uint16_t refusal = Admit(fd, name, kind != OpenKind::Existing, facts); refusal != 0) {
         posix::CallClose(fd);
         return refusal;
     }
@@ -135,12 +180,24 @@ std::uint16_t Length(FileHandle handle, std::int64_t* length) {
     return 0;
 }
 
+std::uint16_t SetLength(FileHandle handle, std::int64_t length) {
+    if (posix::CallFtruncate(static_cast<int>(handle), static_cast<off_t>(length)) != 0) {
+        return MapErrno(errno, Direction::Write);
+    }
+    return 0;
+}
+
+std::uint16_t Flush(FileHandle handle) {
+    if (posix::CallFsync(static_cast<int>(handle)) != 0) return MapErrno(errno, Direction::Write);
+    return 0;
+}
+
 std::uint16_t Close(FileHandle handle) {
     if (posix::CallClose(static_cast<int>(handle)) != 0) return MapErrno(errno, Direction::Write);
     return 0;
 }
 
-std::uint16_t CreateReplacement(const char* name, const char* replaced, FileHandle* handle) {
+std::uint16_t CreateReplacement(const char* name, const char* replaced, FileHandle* handle, ReplacementWay* way) {
     *handle = kNoFile;
     struct stat model;
     if (posix::CallStat(replaced, &model) != 0) return MapErrno(errno, Direction::Other);
@@ -148,26 +205,57 @@ std::uint16_t CreateReplacement(const char* name, const char* replaced, FileHand
     int fd = posix::CallOpen(name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, bits);
     if (fd < 0) return MapErrno(errno, Direction::Other);
     std::uint16_t error = 0;
-    // Only the superuser may give a file away; its replacement of a user's
-    // file must stay that user's.
-    if (::geteuid() == 0 && posix::CallFchown(fd, model.st_uid, model.st_gid) != 0) {
-        error = MapErrno(errno, Direction::Other);
+    bool ownerKept = model.st_uid == ::geteuid();
+    bool groupKept = false;
+    if (::geteuid() == 0) {
+        // Only the superuser may give a file away; its replacement of a
+        // user's file must stay that user's.
+        if (posix::CallFchown(fd, model.st_uid, model.st_gid) != 0) error = MapErrno(errno, Direction::Other);
+        ownerKept = groupKept = true;
+    } else {
+        // A member of the file's group may give the new file that group, so
+        // that the others in it keep their access.
+        groupKept = posix::CallFchown(fd, static_cast<uid_t>(-1), model.st_gid) == 0;
     }
-    // The creation mask may have narrowed the bits; the file keeps its own.
+    // The creation mask, or a change of group, may have narrowed the bits;
+    // the file keeps its own.
     if (error == 0 && posix::CallFchmod(fd, bits) != 0) error = MapErrno(errno, Direction::Other);
-    off_t length = 0;
-    if (error == 0) error = Admit(fd, true, &length);
+    FileFacts facts;
+    facts.created = true;
+    if (error == 0) error = Admit(fd, name, true, &facts);
     if (error != 0) {
         posix::CallClose(fd);
         posix::CallUnlink(name);
         return error;
     }
+    bool keepsWhatItHas = (ownerKept || groupKept) && model.st_nlink == 1 && !HasOwnAttributes(replaced);
+    *way = keepsWhatItHas ? ReplacementWay::Rename : ReplacementWay::CopyOver;
     *handle = fd;
     return 0;
 }
 
-std::uint16_t PutInPlace(const char* from, const char* to) {
-    if (posix::CallRename(from, to) != 0) return MapErrno(errno, Direction::Other);
+std::uint16_t PutInPlace(const char* from, const char* to, const FileIdentity& expected) {
+    // Held exclusively from here to after the rename: a run that writes `to`
+    // holds it, and then nothing of it is replaced.
+    int fd = posix::CallOpen(to, O_RDWR | O_CLOEXEC, 0);
+    if (fd < 0) return errno == ENOENT ? 5 : MapErrno(errno, Direction::Other);
+    FileFacts facts;
+    std::uint16_t error = Admit(fd, to, true, &facts);
+    if (error == 0 && !(facts.identity == expected)) error = 5;  // not the file that was read
+    if (error == 0 && posix::CallRename(from, to) != 0) error = MapErrno(errno, Direction::Other);
+    posix::CallClose(fd);
+    if (error != 0) return error;
+    // The rename itself reaches the medium only with its folder. The new
+    // file is in place and whole whatever this gives, so a folder that
+    // cannot be flushed (some file systems refuse) fails nothing.
+    char folder[kPathBytes];
+    if (FolderOf(to, folder)) {
+        int folderFd = posix::CallOpen(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+        if (folderFd >= 0) {
+            posix::CallFsync(folderFd);
+            posix::CallClose(folderFd);
+        }
+    }
     return 0;
 }
 
@@ -177,6 +265,35 @@ std::uint16_t Remove(const char* name) {
 }
 
 const char* FolderSeparators() { return "/"; }
+
+bool NamesIgnoreLetterCase() { return false; }
+
+std::uint16_t ListFolder(const char* folder, FolderVisitor visit, void* context) {
+    int fd = posix::CallOpen(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (fd < 0) return errno == ENOENT ? 3 : MapErrno(errno, Direction::Read);
+    // Room for some hundred entries a request; a larger folder takes more requests.
+    constexpr std::size_t kEntryBytes = 32768;
+    alignas(struct dirent64) static char entries[kEntryBytes];
+    std::uint16_t error = 0;
+    bool going = true;
+    while (going) {
+        ssize_t got = posix::CallGetdents(fd, entries, sizeof entries);
+        if (got <= 0) {
+            if (got < 0) error = MapErrno(errno, Direction::Read);
+            break;
+        }
+        for (ssize_t at = 0; going && at < got;) {
+            const auto* entry = reinterpret_cast<const struct dirent64*>(entries + at);
+            at += entry->d_reclen;
+            std::string_view entryName = entry->d_name;
+            if (entryName == "." || entryName == "..") continue;
+            going = visit(entry->d_name, context);
+        }
+    }
+    posix::CallClose(fd);
+    return error;
+}
+
 
 std::uint16_t FinalPath(const char* name, char* path, std::size_t capacity) {
     static_assert(PATH_MAX <= kPathBytes, "a resolved path fits the layer's path buffers");

@@ -210,6 +210,20 @@ void SetEndingCleanup(EndingCleanup cleanup) { endingCleanup = cleanup; }
 
 bool EndingInHandler() { return endingInHandler != 0; }
 
+namespace {
+sigset_t maskBeforeHold;
+}  // namespace
+
+void HoldEndings() {
+    sigset_t ending;
+    BlockWhileEnding(&ending);
+    sigprocmask(SIG_BLOCK, &ending, &maskBeforeHold);
+}
+
+// A signal that came meanwhile is delivered here, and its handler then
+// finds the files as they now are.
+void ReleaseEndings() { sigprocmask(SIG_SETMASK, &maskBeforeHold, nullptr); }
+
 std::uint32_t MillisecondTicks() {
     struct timespec now{};
     clock_gettime(CLOCK_BOOTTIME, &now);

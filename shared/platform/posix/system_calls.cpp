@@ -1,7 +1,9 @@
 #include "system_calls.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/xattr.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <stdlib.h>
@@ -133,6 +135,22 @@ int CallFstat(int fd, struct stat* info) {
 
 int CallStat(const char* name, struct stat* info) {
     return Made(Call::Status, -1, [&] { return ::stat(name, info); });
+}
+
+int CallLstat(const char* name, struct stat* info) {
+    return Made(Call::Status, -1, [&] { return ::lstat(name, info); });
+}
+
+ssize_t CallListXattr(const char* name, char* list, std::size_t size) {
+    return Made(Call::Status, ssize_t{-1}, [&] { return ::listxattr(name, list, size); });
+}
+
+int CallFsync(int fd) {
+    return Made(Call::Flush, -1, [&] { return ::fsync(fd); });
+}
+
+ssize_t CallGetdents(int fd, void* buffer, std::size_t size) {
+    return Made(Call::List, ssize_t{-1}, [&] { return ::getdents64(fd, buffer, size); });
 }
 
 int CallFtruncate(int fd, off_t length) {

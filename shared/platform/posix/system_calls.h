@@ -30,6 +30,13 @@ ssize_t CallCopyFileRange(int from, int to, std::size_t count);
 int CallClose(int fd);
 int CallFstat(int fd, struct stat* info);
 int CallStat(const char* name, struct stat* info);
+// Of the name itself: a symbolic link is not followed.
+int CallLstat(const char* name, struct stat* info);
+// The names of the file's extended attributes, each ended by a zero.
+ssize_t CallListXattr(const char* name, char* list, std::size_t size);
+int CallFsync(int fd);
+// One request for an open folder's next entries, as records of struct dirent64.
+ssize_t CallGetdents(int fd, void* buffer, std::size_t size);
 int CallFtruncate(int fd, off_t length);
 int CallFchown(int fd, uid_t owner, gid_t group);
 int CallFchmod(int fd, mode_t mode);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
 
 #include "../platform.h"
 #include "error_mapping.h"
@@ -86,6 +87,22 @@ static_assert(sizeof(FileHandle) == sizeof(HANDLE));
 static_assert(sizeof(LARGE_INTEGER::QuadPart) == sizeof(std::int64_t));
 HANDLE AsHandle(FileHandle handle) { return reinterpret_cast<HANDLE>(handle); }
 
+FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return {info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+}
+
+// What the opening learns of a disk file from its handle (`created` is set
+// by the caller); a device has no identity to compare.
+std::uint16_t Learn(HANDLE opened, DWORD attributes, FileFacts* facts) {
+    if (windows::CallGetFileType(opened) != FILE_TYPE_DISK) return 0;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!windows::CallHandleInformation(opened, &info)) return MapSystemError(GetLastError());
+    facts->identity = IdentityOf(info);
+    bool reparsed = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    facts->otherNames = info.nNumberOfLinks > 1 || reparsed;
+    return 0;
+}
+
 }  // namespace
 
 FileHandle StandardHandle(StandardStream which) {
@@ -100,20 +117,25 @@ bool IsTerminal(StandardStream which) {
     return windows::CallGetConsoleMode(AsHandle(StandardHandle(which)), &mode) != 0;
 }
 
-std::uint16_t Open(const char* name, OpenKind kind, FileHandle* handle) {
+std::uint16_t Open(const char* name, OpenKind kind, FileHandle* handle, FileFacts* facts) {
     *handle = kNoFile;
+    *facts = FileFacts{};
     WideName wide;
     if (std::uint16_t error = ToWide(name, &wide); error != 0) return error;
     if (NamesAPipe(wide.units)) return kAccessDenied;
     // Windows refuses write access to a read-only file, whoever asks; Wine
-    // run by the superuser would grant it, and cut the file on creation.
+    // run by the superuser would grant it.
     DWORD attributes = windows::CallGetFileAttributes(wide.units);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         return MapSystemError(ERROR_ACCESS_DENIED);
     }
-    HANDLE opened = windows::CallCreateFile(wide.units, kind == OpenKind::CreateEmpty ? CREATE_ALWAYS : OPEN_EXISTING);
+    // Nothing is cut on opening: the caller empties the file once it may.
+    HANDLE opened = windows::CallCreateFile(wide.units, kind == OpenKind::Create ? OPEN_ALWAYS : OPEN_EXISTING);
     if (opened == INVALID_HANDLE_VALUE) return MapSystemError(GetLastError());
-    if (std::uint16_t refused = RefusedUnlessFile(opened, wide.units); refused != 0) {
+    facts->created = kind == OpenKind::Create && GetLastError() != ERROR_ALREADY_EXISTS;
+    std::uint16_t refused = RefusedUnlessFile(opened, wide.units);
+    if (refused == 0) refused = Learn(opened, attributes, facts);
+    if (refused != 0) {
         windows::CallCloseHandle(opened);
         return refused;
     }
@@ -174,15 +196,32 @@ std::uint16_t Length(FileHandle handle, std::int64_t* length) {
     return 0;
 }
 
+std::uint16_t SetLength(FileHandle handle, std::int64_t length) {
+    LARGE_INTEGER size{};
+    size.QuadPart = length;
+    if (!windows::CallSetLength(AsHandle(handle), size)) return MapSystemError(GetLastError());
+    return 0;
+}
+
+std::uint16_t Flush(FileHandle handle) {
+    if (!windows::CallFlushFileBuffers(AsHandle(handle))) return MapSystemError(GetLastError());
+    return 0;
+}
+
 std::uint16_t Close(FileHandle handle) {
     if (!windows::CallCloseHandle(AsHandle(handle))) return MapSystemError(GetLastError());
     return 0;
 }
 
-std::uint16_t CreateReplacement(const char* name, const char*, FileHandle* handle) {
+std::uint16_t CreateReplacement(const char* name, const char* replaced, FileHandle* handle, ReplacementWay* way) {
     *handle = kNoFile;
-    WideName wide;
+    WideName wide, model;
     if (std::uint16_t error = ToWide(name, &wide); error != 0) return error;
+    if (std::uint16_t error = ToWide(replaced, &model); error != 0) return error;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!windows::CallFileInformation(model.units, &info)) return MapSystemError(GetLastError());
+    // A file of several names keeps them all only when it is written over.
+    *way = info.nNumberOfLinks > 1 ? ReplacementWay::CopyOver : ReplacementWay::Rename;
     // A new file takes the folder's usual permissions; a taken name fails
     // with the system's "file exists", which the layer keeps as it is.
     HANDLE created = windows::CallCreateFile(wide.units, CREATE_NEW);
@@ -191,10 +230,15 @@ std::uint16_t CreateReplacement(const char* name, const char*, FileHandle* handl
     return 0;
 }
 
-std::uint16_t PutInPlace(const char* from, const char* to) {
+std::uint16_t PutInPlace(const char* from, const char* to, const FileIdentity& expected) {
     WideName source, target;
     if (std::uint16_t error = ToWide(from, &source); error != 0) return error;
     if (std::uint16_t error = ToWide(to, &target); error != 0) return error;
+    // Another file of that name is left as it is. A file another run has
+    // open is held by the system's sharing rule: no run lets another delete
+    // what it has open, so the rename below then fails.
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!windows::CallFileInformation(target.units, &info) || !(IdentityOf(info) == expected)) return kAccessDenied;
     // One rename on the same volume: a reader sees the old file or the new one.
     if (!windows::CallMoveFileEx(source.units, target.units)) return MapSystemError(GetLastError());
     return 0;
@@ -220,11 +264,43 @@ bool IdentifyFile(const char* name, FileIdentity* identity) {
     if (ToWide(name, &wide) != 0 || NamesAPipe(wide.units)) return false;
     BY_HANDLE_FILE_INFORMATION info;
     if (!windows::CallFileInformation(wide.units, &info)) return false;
-    identity->volume = info.dwVolumeSerialNumber;
-    identity->index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    *identity = IdentityOf(info);
     return true;
 }
 
 const char* FolderSeparators() { return "/\\:"; }
+
+bool NamesIgnoreLetterCase() { return true; }
+
+std::uint16_t ListFolder(const char* folder, FolderVisitor visit, void* context) {
+    WideName pattern;
+    if (std::uint16_t error = ToWide(folder, &pattern); error != 0) return error;
+    std::size_t length = std::wcslen(pattern.units);
+    bool ended = length == 0 || IsSeparator(pattern.units[length - 1]) || pattern.units[length - 1] == L':';
+    if (length + 3 > static_cast<std::size_t>(kWideNameUnits)) return 3;
+    std::wcscpy(pattern.units + length, ended ? L"*" : L"\\*");
+    WIN32_FIND_DATAW found;
+    HANDLE search = windows::CallFindFirstFile(pattern.units, &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? 0 : MapSystemError(error);
+    }
+    std::uint16_t error = 0;
+    for (bool going = true; going;) {
+        // A name the ANSI code page cannot hold gets a "?", which no name
+        // the tools are given can match.
+        char name[MAX_PATH * 2];
+        if (WideCharToMultiByte(CP_ACP, 0, found.cFileName, -1, name, sizeof name, nullptr, nullptr) != 0 &&
+            std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) {
+            going = visit(name, context);
+        }
+        if (going && !windows::CallFindNextFile(search, &found)) {
+            if (GetLastError() != ERROR_NO_MORE_FILES) error = MapSystemError(GetLastError());
+            going = false;
+        }
+    }
+    windows::CallFindClose(search);
+    return error;
+}
 
 }  // namespace platform

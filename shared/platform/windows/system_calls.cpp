@@ -129,7 +129,8 @@ DWORD CallGetFileAttributes(const wchar_t* name) {
 
 BOOL CallMoveFileEx(const wchar_t* from, const wchar_t* to) {
     if (Failed(Call::Rename)) return FALSE;
-    return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING);
+    // Written through: the rename reaches the disk before the call returns.
+    return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 BOOL CallDeleteFile(const wchar_t* name) {
@@ -146,6 +147,50 @@ BOOL CallFileInformation(const wchar_t* name, BY_HANDLE_FILE_INFORMATION* info) 
     BOOL known = GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, info);
     ::CloseHandle(handle);
     return known;
+}
+
+BOOL CallHandleInformation(HANDLE handle, BY_HANDLE_FILE_INFORMATION* info) {
+    if (Failed(Call::Length)) return FALSE;
+    return GetFileInformationByHandle(handle, info);
+}
+
+BOOL CallSetLength(HANDLE handle, LARGE_INTEGER length) {
+    if (Failed(Call::Truncate)) return FALSE;
+    LARGE_INTEGER nowhere{};
+    LARGE_INTEGER position{};
+    if (!SetFilePointerEx(handle, nowhere, &position, FILE_CURRENT)) return FALSE;
+    if (!SetFilePointerEx(handle, length, nullptr, FILE_BEGIN) || !SetEndOfFile(handle)) {
+        DWORD error = GetLastError();
+        SetFilePointerEx(handle, position, nullptr, FILE_BEGIN);
+        SetLastError(error);
+        return FALSE;
+    }
+    return SetFilePointerEx(handle, position, nullptr, FILE_BEGIN);
+}
+
+BOOL CallFlushFileBuffers(HANDLE handle) {
+    if (Failed(Call::Flush)) return FALSE;
+    return FlushFileBuffers(handle);
+}
+
+HANDLE CallFindFirstFile(const wchar_t* pattern, WIN32_FIND_DATAW* found) {
+    if (Failed(Call::List)) return INVALID_HANDLE_VALUE;
+    return FindFirstFileW(pattern, found);
+}
+
+BOOL CallFindNextFile(HANDLE search, WIN32_FIND_DATAW* found) {
+    if (Failed(Call::List)) return FALSE;
+    return FindNextFileW(search, found);
+}
+
+BOOL CallFindClose(HANDLE search) {
+    Disturbance how;
+    if (Disturbed(Call::Close, &how)) {
+        ::FindClose(search);  // the search is gone either way, as after a real failed close
+        SetLastError(static_cast<DWORD>(how.error));
+        return FALSE;
+    }
+    return ::FindClose(search);
 }
 
 DWORD CallGetFileType(HANDLE handle) {

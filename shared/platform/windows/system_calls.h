@@ -1,7 +1,8 @@
 // Left direct, as they cannot fail or do no I/O: GetStdHandle, GetCommandLineA, GetCommandLineW, GetACP, MultiByteToWideChar, WideCharToMultiByte, Sleep,
 // GetTickCount, GetCurrentProcessId, GetModuleHandleA, GetProcAddress, SetErrorMode, SetThreadStackGuarantee,
 // SetUnhandledExceptionFilter, VirtualQuery (the fault filter's look at the stack), SetConsoleCtrlHandler,
-// DuplicateHandle and SuspendThread (the console event handler), ExitProcess.
+// DuplicateHandle and SuspendThread (the console event handler), the critical section that keeps it waiting,
+// ExitProcess.
 //
 // Every file, console and process call of the Windows backend goes through
 // these wrappers, which consult the fault-injection seam before calling the
@@ -31,6 +32,15 @@ BOOL CallDeleteFile(const wchar_t* name);
 // The volume and index of the file a name reaches, read without asking for
 // any access and allowing every sharing.
 BOOL CallFileInformation(const wchar_t* name, BY_HANDLE_FILE_INFORMATION* info);
+// The volume, index and link count of an open file, counted as its length is.
+BOOL CallHandleInformation(HANDLE handle, BY_HANDLE_FILE_INFORMATION* info);
+// Makes the open file `length` bytes long; the file pointer is put back.
+BOOL CallSetLength(HANDLE handle, LARGE_INTEGER length);
+BOOL CallFlushFileBuffers(HANDLE handle);
+// A folder's entries: the first one matching the pattern, the next ones, the end.
+HANDLE CallFindFirstFile(const wchar_t* pattern, WIN32_FIND_DATAW* found);
+BOOL CallFindNextFile(HANDLE search, WIN32_FIND_DATAW* found);
+BOOL CallFindClose(HANDLE search);
 // What an open handle reaches: a disk file, a character device, a pipe;
 // FILE_TYPE_UNKNOWN with the thread's last error set on failure.
 DWORD CallGetFileType(HANDLE handle);
