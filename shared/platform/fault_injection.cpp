@@ -2,6 +2,7 @@
 // of which kind are to fail or come up short.
 #include "fault_injection.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -14,6 +15,7 @@ struct Plan {
     unsigned last = 0;
     int error = 0;
     std::size_t takeAtMost = 0;
+    int signal = 0;  // raised before the call instead of disturbing it
 };
 
 // A test arms a handful of faults at most.
@@ -25,20 +27,30 @@ std::FILE* record = nullptr;
 // A slot whose calls have all gone by may take a new plan.
 bool Free(const Plan& plan) { return plan.call == Call::Count || plan.last < seen[static_cast<int>(plan.call)]; }
 
-}  // namespace
-
-void Inject(Call call, unsigned nth, int error, std::size_t takeAtMost, unsigned times) {
+// Takes a free slot for the plan; a test that arms more faults at once than
+// the seam holds would pass without running the path it names: the test
+// program ends, failed.
+void Arm(const Plan& wanted) {
     for (Plan& plan : plans) {
         if (!Free(plan)) continue;
-        unsigned counted = seen[static_cast<int>(call)];
-        plan = Plan{call, counted + nth, counted + nth + times - 1, error, takeAtMost};
+        plan = wanted;
         return;
     }
-    // A fault that is silently not armed would let a test pass without
-    // running the path it names: the test program ends, failed.
     static const char kFull[] = "fault injection: no free slot for another fault\n";
     std::fwrite(kFull, 1, sizeof kFull - 1, stderr);
     std::abort();
+}
+
+}  // namespace
+
+void Inject(Call call, unsigned nth, int error, std::size_t takeAtMost, unsigned times) {
+    unsigned counted = seen[static_cast<int>(call)];
+    Arm(Plan{call, counted + nth, counted + nth + times - 1, error, takeAtMost});
+}
+
+void RaiseBefore(Call call, unsigned nth, int signal) {
+    unsigned counted = seen[static_cast<int>(call)];
+    Arm(Plan{call, counted + nth, counted + nth, 0, 0, signal});
 }
 
 void Clear() {
@@ -52,7 +64,9 @@ bool Disturb(Call call, int* error, std::size_t* takeAtMost) {
     unsigned number = ++seen[static_cast<int>(call)];
     bool disturbed = false;
     for (const Plan& plan : plans) {
-        if (plan.call == call && number >= plan.first && number <= plan.last) {
+        if (plan.call == call && number >= plan.first && number <= plan.last && plan.signal != 0) {
+            std::raise(plan.signal);
+        } else if (plan.call == call && number >= plan.first && number <= plan.last) {
             *error = plan.error;
             *takeAtMost = plan.takeAtMost;
             disturbed = true;

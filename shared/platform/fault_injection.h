@@ -37,6 +37,11 @@ enum class Call {
 // holds ends with a message instead of running without them.
 void Inject(Call call, unsigned nth, int error, std::size_t takeAtMost = 0, unsigned times = 1);
 
+// Raises the signal just before the nth call of the given kind (counted from
+// now) is made, as if it came from outside at that moment; the call is then
+// made as usual, unless the signal ended the process.
+void RaiseBefore(Call call, unsigned nth, int signal);
+
 // Disarms every injected fault and resets the call counters.
 void Clear();
 

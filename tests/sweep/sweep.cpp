@@ -16,13 +16,13 @@ using test_support::Snapshot;
 
 namespace {
 
-// The plan a sweep run hands to the tool process: "kind nth error takeAtMost
-// logfile"; nth 0 arms nothing and only records the calls.
+// The plan a sweep run hands to the tool process: its log file, then for
+// each fault "kind nth error takeAtMost times signal"; no fault only records
+// the calls.
 constexpr const char* kPlanVariable = "SUITE_SWEEP_PLAN";
 constexpr int kKinds = static_cast<int>(Call::Count);
 // A transfer that moves fewer bytes moves this many.
 constexpr std::size_t kShortTransfer = 1;
-
 // This program's own path: the tool runs are this program again.
 fs::path program;
 
@@ -32,14 +32,12 @@ struct Outcome {
     bool disturbed = false;
 };
 
-Outcome RunPlanned(const sweep::Path& path, const fs::path& folder, const fs::path& log, Call kind, unsigned nth,
-                   int error, std::size_t takeAtMost) {
+Outcome RunPlanned(const sweep::Path& path, const fs::path& folder, const fs::path& log,
+                   const std::vector<sweep::Fault>& faults) {
     sweep::SettleSystem();
     for (const auto& entry : fs::directory_iterator(folder)) fs::remove_all(entry.path());
     path.prepare(folder);
-    std::ostringstream plan;
-    plan << static_cast<int>(kind) << ' ' << nth << ' ' << error << ' ' << takeAtMost << ' ' << log.string();
-    sweep::SetEnvironment(kPlanVariable, plan.str().c_str());
+    sweep::SetEnvironment(kPlanVariable, sweep::Plan(log, faults).c_str());
     test_support::ProcessOptions options;
     options.folder = folder;
     options.input = path.keys;
@@ -88,7 +86,7 @@ void Run(const Path& path) {
     path.prepare(folder.Path());
     Snapshot original = FolderSnapshot(folder.Path());
 
-    Outcome counted = RunPlanned(path, folder.Path(), log, Call::Open, 0, 0, 0);
+    Outcome counted = RunPlanned(path, folder.Path(), log, {});
     ASSERT_EQ(counted.process.exitCode, 0) << counted.process.errors;
     Snapshot clean = FolderSnapshot(folder.Path());
     const int error = WriteProtectedError();
@@ -99,7 +97,7 @@ void Run(const Path& path) {
                         kind == static_cast<int>(Call::Copy);
         for (unsigned nth = 1; nth <= counted.calls[kind]; ++nth) {
             SCOPED_TRACE("call kind " + std::to_string(kind) + ", call " + std::to_string(nth));
-            Outcome failed = RunPlanned(path, folder.Path(), log, static_cast<Call>(kind), nth, error, 0);
+            Outcome failed = RunPlanned(path, folder.Path(), log, {{static_cast<Call>(kind), nth, error}});
             EXPECT_TRUE(failed.disturbed);
             Snapshot after = FolderSnapshot(folder.Path());
             int code = failed.process.exitCode;
@@ -125,12 +123,30 @@ void Run(const Path& path) {
                 EXPECT_TRUE(test_support::EndedWithReport(failed.process, code));
             }
             ExpectWhole(original, clean, after, code != 0);
+            // An ending signal at this moment: the end the system gives it,
+            // after the clean-up, which leaves no temporary file.
+            if (int signal = sweep::EndingSignal(); signal != 0) {
+                Outcome ended = RunPlanned(path, folder.Path(), log, {{static_cast<Call>(kind), nth, 0, 0, 1, signal}});
+                EXPECT_EQ(ended.process.endSignal, signal) << ended.process.errors;
+                ExpectWhole(original, clean, FolderSnapshot(folder.Path()), false);
+            }
             if (!transfer) continue;
-            Outcome shortened = RunPlanned(path, folder.Path(), log, static_cast<Call>(kind), nth, 0, kShortTransfer);
+            Outcome shortened =
+                RunPlanned(path, folder.Path(), log, {{static_cast<Call>(kind), nth, 0, kShortTransfer}});
             EXPECT_EQ(shortened.process.exitCode, 0) << "after a short transfer\n" << shortened.process.errors;
             EXPECT_TRUE(FolderSnapshot(folder.Path()) == clean) << "a short transfer changed the result";
         }
     }
+}
+
+std::string Plan(const std::filesystem::path& log, const std::vector<Fault>& faults) {
+    std::ostringstream plan;
+    plan << log.string();
+    for (const Fault& fault : faults) {
+        plan << ' ' << static_cast<int>(fault.kind) << ' ' << fault.nth << ' ' << fault.error << ' ' << fault.takeAtMost
+             << ' ' << fault.times << ' ' << fault.signal;
+    }
+    return plan.str();
 }
 
 void RunConverter(const std::string& input, const std::function<void(const std::filesystem::path&)>& prepare) {
@@ -149,15 +165,22 @@ void RunConverter(const std::string& input, const std::function<void(const std::
 // environment: it then arms the fault and is the tool.
 int main(int argc, char** argv) {
     if (const char* plan = std::getenv(kPlanVariable); plan != nullptr && *plan != '\0') {
-        int kind = 0, error = 0;
-        unsigned nth = 0;
-        std::size_t takeAtMost = 0;
-        char log[4096] = {};
-        if (std::sscanf(plan, "%d %u %d %zu %4095s", &kind, &nth, &error, &takeAtMost, log) != 5) return 120;
-        std::FILE* record = std::fopen(log, "wb");  // binary: one LF a line on every system
+        std::istringstream fields(plan);
+        std::string log;
+        fields >> log;
+        std::FILE* record = std::fopen(log.c_str(), "wb");  // binary: one LF a line on every system
         if (record == nullptr) return 121;
         platform::fault::Record(record);
-        if (nth > 0) platform::fault::Inject(static_cast<Call>(kind), nth, error, takeAtMost);
+        sweep::Fault fault;
+        int kind = 0;
+        while (fields >> kind >> fault.nth >> fault.error >> fault.takeAtMost >> fault.times >> fault.signal) {
+            fault.kind = static_cast<Call>(kind);
+            if (fault.signal != 0) {
+                platform::fault::RaiseBefore(fault.kind, fault.nth, fault.signal);
+            } else {
+                platform::fault::Inject(fault.kind, fault.nth, fault.error, fault.takeAtMost, fault.times);
+            }
+        }
         return ToolMain(argc, argv);
     }
     program = fs::absolute(argv[0]);

@@ -1,9 +1,12 @@
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 
 #include "sweep.h"
 
 namespace sweep {
+
+int EndingSignal() { return SIGTERM; }
 
 int WriteProtectedError() { return EROFS; }
 

@@ -7,6 +7,8 @@
 
 namespace sweep {
 
+int EndingSignal() { return 0; }
+
 int WriteProtectedError() { return ERROR_WRITE_PROTECT; }
 
 void SetEnvironment(const char* name, const char* value) { _putenv_s(name, value == nullptr ? "" : value); }
