@@ -194,3 +194,40 @@ TEST_F(BlockFileTest, CopyBlockMovesWhatReadBlockAndWriteBlockWould) {
         EXPECT_EQ(ReadWholeFile(folder / "out"), data.substr(0, whole));
     }
 }
+
+// An in-place output takes the place only of the file that was read, and only
+// while no other run uses it; else the run fails with 5, nothing is replaced
+// and no temporary file is left.
+TEST_F(BlockFileTest, AnInPlaceOutputReplacesOnlyTheFileItReadWhileNoOneUsesIt) {
+    enum class Meanwhile { Nothing, AnotherFileTakesTheName, AnotherRunReadsIt };
+    const struct Case {
+        Meanwhile meanwhile;
+        std::uint16_t number;
+        const char* left;  // in the file of that name
+    } cases[] = {
+        {Meanwhile::Nothing, 0, "new"},
+        {Meanwhile::AnotherFileTakesTheName, 5, "other"},
+        {Meanwhile::AnotherRunReadsIt, 5, "old"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.meanwhile));
+        WriteWholeFile(folder / "img", "old");
+        BlockFile input = Bound("img"), output, otherRun = Bound("img");
+        OpenExisting(input, 1);
+        CloseFile(input);
+        CreateOutput(output, input.name, input, 1);
+        ASSERT_EQ(FetchIoResult(), 0);
+        if (c.meanwhile == Meanwhile::AnotherFileTakesTheName) {
+            WriteWholeFile(folder / "other", "other");
+            std::filesystem::rename(folder / "other", folder / "img");
+        }
+        if (c.meanwhile == Meanwhile::AnotherRunReadsIt) OpenExisting(otherRun, 1);
+        std::uint16_t done = 0;
+        WriteBlock(output, "new", 3, done);
+        FinishOutput(output);
+        EXPECT_EQ(FetchIoResult(), c.number);
+        EXPECT_EQ(ReadWholeFile(folder / "img"), c.left);
+        EXPECT_EQ(test_support::FolderContents(folder.Path()), std::vector<std::string>{"img"});
+        if (otherRun.state == FileState::Open) CloseFile(otherRun);
+    }
+}

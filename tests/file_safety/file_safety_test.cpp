@@ -7,18 +7,23 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <algorithm>
+#include <cerrno>
+#include <filesystem>
 #include <iostream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "capture_images.h"
+#include "platform/fault_injection.h"
 #include "terminal_session.h"
 #include "tool_test.h"
 
 namespace fs = std::filesystem;
 using namespace test_support;
+using platform::fault::Call;
 
 namespace {
 
@@ -44,9 +49,35 @@ struct Command {
     const char* keys;
 };
 
+// What the file system takes away: its locks (every lock call fails with
+// EINVAL, and the backend goes on unlocked), and also the reading of the
+// parts' folder.
+enum class Without { Nothing, Locks, LocksAndListing };
+
+// The tool's sweep program, with the fault seam armed as a file system
+// without locks would behave.
+ProcessResult StartWithout(Without what, const Command& run, const fs::path& folder) {
+    static const std::map<std::string, std::string> kSweepProgram = {
+        {"MORVANTE", "splitter_sweep"}, {"TOLVA", "joiner_sweep"}, {"DUSKAR", "print_sweep"}};
+    constexpr unsigned kEveryCall = 1000000;
+    std::ostringstream plan;
+    plan << "/dev/null " << static_cast<int>(Call::Lock) << " 1 " << EINVAL << " 0 " << kEveryCall << " 0";
+    if (what == Without::LocksAndListing) plan << ' ' << static_cast<int>(Call::List) << " 1 " << EIO << " 0 1 0";
+    setenv("SUITE_SWEEP_PLAN", plan.str().c_str(), 1);
+    ProcessOptions options;
+    options.folder = folder;
+    options.input = run.keys;
+    // A file appended to itself stops growing here.
+    options.fileSizeLimit = 1 << 24;
+    ProcessResult result = RunProcess(fs::path(SUITE_SWEEP_DIR) / kSweepProgram.at(run.tool), run.arguments, options);
+    unsetenv("SUITE_SWEEP_PLAN");
+    return result;
+}
+
 class FileSafety : public ToolTest {
 protected:
-    ProcessResult Start(const Command& run, const fs::path& in = {}) {
+    ProcessResult Start(const Command& run, const fs::path& in = {}, Without without = Without::Nothing) {
+        if (without != Without::Nothing) return StartWithout(without, run, in.empty() ? folder.Path() : in);
         ProcessOptions options;
         options.folder = in;
         return Run(run.tool, run.arguments, run.keys, options);
@@ -73,33 +104,66 @@ private:
 };
 
 TEST_F(FileSafety, AFileOneRunUsesIsNeverEmptiedByAnother) {
+    constexpr std::size_t kUnit = 1433600;
     struct Case {
         Command run;
-        bool holdOutput;  // another run reads held.bmp meanwhile
+        bool holdOutput = false;  // another run reads held.bmp meanwhile
+        Without without = Without::Nothing;
+        int exitCode = 5;
     } cases[] = {
-        {{"MORVANTE", {"part1.zip", "part", "1"}, "y\n"}, false},  // the first part is the input
-        {{"MORVANTE", {"link.zip", "part", "1"}, "y\n"}, false},   // ... through a symbolic link
-        {{"MORVANTE", {"hard.zip", "part", "1"}, "y\n"}, false},   // ... through a hard link
-        {{"TOLVA", {"part1.zip", "part", "1"}, "y\nx\n"}, false},  // joined into its own first part
-        {{"TOLVA", {"part2.zip", "part", "1"}, "y\nx\n"}, false},  // ... or a later one
+        {{"MORVANTE", {"part1.zip", "part", "1"}, "y\n"}},  // the first part is the input
+        {{"MORVANTE", {"part1.zip", "part", "1"}, "y\n"}, false, Without::Locks},
+        {{"MORVANTE", {"link.zip", "part", "1"}, "y\n"}},   // ... through a symbolic link
+        {{"MORVANTE", {"hard.zip", "part", "1"}, "y\n"}},   // ... through a hard link
+        // A stale link old2.zip -> old1.zip: part 2 would overwrite part 1,
+        // which the run has just written again with the same bytes.
+        {{"MORVANTE", {"big.dat", "old", "1"}, "y\n"}},
+        {{"TOLVA", {"part1.zip", "part", "1"}, "y\nx\n"}},  // joined into its own first part
+        {{"TOLVA", {"part2.zip", "part", "1"}, "y\nx\n"}},  // ... or a later one
+        {{"TOLVA", {"gap3.zip", "gap", "1"}, "y\nx\n"}},    // ... one behind a missing part
+        // ... the missing part itself, known by its name alone
+        {{"TOLVA", {"gap2.zip", "gap", "1"}, "y\nx\n"}, false, Without::LocksAndListing},
+        {{"TOLVA", {"gaplink.zip", "gap", "1"}, "y\nx\n"}}, // ... by another name
+        {{"TOLVA", {"link.zip", "part", "1"}, "y\nx\n"}, false, Without::Locks},
+        // self2.zip -> joined.dat: without the folder search the output is
+        // emptied and joined from self1.zip (the same bytes again); self2.zip
+        // then counts as missing instead of being appended to itself.
+        {{"TOLVA", {"joined.dat", "self", "1"}, "y\nx\n"}, false, Without::LocksAndListing, 0},
+        {{"TOLVA", {"joined.dat", "self", "1"}, "y\nx\n"}, false, Without::Locks},
         {{"DUSKAR", {"cap.bmp", "held.bmp"}, ""}, true},
+        {{"DUSKAR", {"held.bmp", "held.bmp"}, ""}, true},  // an in-place output replaces no file in use
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.run.tool << " " << c.run.arguments[0]);
+        SCOPED_TRACE(testing::Message() << c.run.tool << " " << c.run.arguments[0] << " " << c.run.arguments[1]
+                                        << " without " << static_cast<int>(c.without));
         for (const auto& entry : fs::directory_iterator(folder.Path())) fs::remove_all(entry.path());
         for (int n = 1; n <= 3; ++n) {
             WriteWholeFile(folder / ("part" + std::to_string(n) + ".zip"), PatternBytes(1000 * n, n));
         }
         fs::create_symlink("part1.zip", folder / "link.zip");
         fs::create_hard_link(folder / "part1.zip", folder / "hard.zip");
+        std::string big = PatternBytes(kUnit + 100, 4);
+        WriteWholeFile(folder / "big.dat", big);
+        WriteWholeFile(folder / "old1.zip", big.substr(0, kUnit));
+        fs::create_symlink("old1.zip", folder / "old2.zip");
+        WriteWholeFile(folder / "gap1.zip", PatternBytes(1000, 5));
+        WriteWholeFile(folder / "gap3.zip", PatternBytes(3000, 6));
+        fs::create_hard_link(folder / "gap3.zip", folder / "gaplink.zip");
+        WriteWholeFile(folder / "self1.zip", PatternBytes(1000, 7));
+        WriteWholeFile(folder / "joined.dat", PatternBytes(1000, 7));
+        fs::create_symlink("joined.dat", folder / "self2.zip");
         WriteWholeFile(folder / "cap.bmp", print_test::CaptureImage());
-        WriteWholeFile(folder / "held.bmp", PatternBytes(5000, 9));
+        WriteWholeFile(folder / "held.bmp", print_test::CaptureImage(9));
         auto before = FolderSnapshot(folder.Path());
         HeldForReading held(folder / "held.bmp");
         ASSERT_TRUE(!c.holdOutput || held.Held());
 
-        ProcessResult result = Start(c.run);
-        EXPECT_TRUE(EndedWithReport(result, 5));
+        ProcessResult result = Start(c.run, {}, c.without);
+        if (c.exitCode == 0) {
+            EXPECT_EQ(result.exitCode, 0) << result.errors;
+        } else {
+            EXPECT_TRUE(EndedWithReport(result, c.exitCode));
+        }
         EXPECT_EQ(result.output.find("You can combine"), std::string::npos);
         EXPECT_EQ(Changed(before, FolderSnapshot(folder.Path())), std::vector<std::string>{});
     }

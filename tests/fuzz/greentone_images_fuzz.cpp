@@ -104,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Open(*row.sourceFile, imageFile);
     std::int32_t totalRead = row.loadImage();
     row.mapPixels();
-    CreateOutput(*row.outputFile, fuzz::PathText(outputFile), fuzz::PathText(imageFile), 1);
+    CreateOutput(*row.outputFile, fuzz::PathText(outputFile), *row.sourceFile, 1);
     fuzz::Require(PendingIoError() == 0, "the output is created");
     row.storeImage();
     FinishOutput(*row.outputFile);

@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!loaded) return 0;
     fuzz::Require(static_cast<std::size_t>(loadedLength) == image.Size(), "the whole file is loaded");
 
-    CreateOutput(outputFile, fuzz::PathText(convertedFile), fuzz::PathText(imageFile), 1);
+    CreateOutput(outputFile, fuzz::PathText(convertedFile), inputFile, 1);
     fuzz::Require(PendingIoError() == 0, "the output is created");
     std::span<std::uint8_t> loadedImage = std::span(duskar::image).first(static_cast<std::size_t>(loadedLength));
     ConvertPalette(std::span(duskar::image).subspan<kPaletteOffset, kPaletteBytes>(), rule);
