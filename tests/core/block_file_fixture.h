@@ -12,6 +12,9 @@
 #include "platform/fault_injection.h"
 #include "run_process.h"
 
+// The system's own error code for a write the medium failed (the layer's 160).
+int WriteFaultError();
+
 class BlockFileTest : public testing::Test {
 protected:
     void SetUp() override {

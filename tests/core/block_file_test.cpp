@@ -197,21 +197,29 @@ TEST_F(BlockFileTest, CopyBlockMovesWhatReadBlockAndWriteBlockWould) {
 
 // An in-place output takes the place only of the file that was read, and only
 // while no other run uses it; else the run fails with 5, nothing is replaced
-// and no temporary file is left.
+// and no temporary file is left. A file of two names is written over, and a
+// failure on the way leaves the whole new image in the temporary file.
 TEST_F(BlockFileTest, AnInPlaceOutputReplacesOnlyTheFileItReadWhileNoOneUsesIt) {
-    enum class Meanwhile { Nothing, AnotherFileTakesTheName, AnotherRunReadsIt };
+    enum class Meanwhile { Nothing, AnotherFileTakesTheName, AnotherRunReadsIt, TheCopyFails };
     const struct Case {
         Meanwhile meanwhile;
+        bool secondName;  // the file has another hard link: it is written over
         std::uint16_t number;
-        const char* left;  // in the file of that name
+        const char* left;       // in the file of that name
+        const char* temporary;  // in the one file beside it, if any
     } cases[] = {
-        {Meanwhile::Nothing, 0, "new"},
-        {Meanwhile::AnotherFileTakesTheName, 5, "other"},
-        {Meanwhile::AnotherRunReadsIt, 5, "old"},
+        {Meanwhile::Nothing, false, 0, "new", nullptr},
+        {Meanwhile::AnotherFileTakesTheName, false, 5, "other", nullptr},
+        {Meanwhile::AnotherRunReadsIt, false, 5, "old", nullptr},
+        {Meanwhile::Nothing, true, 0, "new", nullptr},
+        {Meanwhile::AnotherFileTakesTheName, true, 5, "other", nullptr},
+        {Meanwhile::TheCopyFails, true, 160, "old", "new"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.meanwhile));
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.meanwhile) << (c.secondName ? " two names" : ""));
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) std::filesystem::remove(entry);
         WriteWholeFile(folder / "img", "old");
+        if (c.secondName) std::filesystem::create_hard_link(folder / "img", folder / "second");
         BlockFile input = Bound("img"), output, otherRun = Bound("img");
         OpenExisting(input, 1);
         CloseFile(input);
@@ -224,10 +232,17 @@ TEST_F(BlockFileTest, AnInPlaceOutputReplacesOnlyTheFileItReadWhileNoOneUsesIt) 
         if (c.meanwhile == Meanwhile::AnotherRunReadsIt) OpenExisting(otherRun, 1);
         std::uint16_t done = 0;
         WriteBlock(output, "new", 3, done);
+        if (c.meanwhile == Meanwhile::TheCopyFails) platform::fault::Inject(Call::Write, 1, WriteFaultError());
         FinishOutput(output);
         EXPECT_EQ(FetchIoResult(), c.number);
         EXPECT_EQ(ReadWholeFile(folder / "img"), c.left);
-        EXPECT_EQ(test_support::FolderContents(folder.Path()), std::vector<std::string>{"img"});
+        std::vector<std::string> names = test_support::FolderContents(folder.Path());
+        std::erase(names, "img");
+        std::erase(names, "second");
+        ASSERT_EQ(names.size(), c.temporary != nullptr ? 1u : 0u);
+        if (c.temporary != nullptr) {
+            EXPECT_EQ(ReadWholeFile(folder / names[0]), c.temporary);
+        }
         if (otherRun.state == FileState::Open) CloseFile(otherRun);
     }
 }

@@ -13,6 +13,8 @@ using platform::fault::Call;
 using test_support::ReadWholeFile;
 using test_support::WriteWholeFile;
 
+int WriteFaultError() { return EIO; }
+
 TEST_F(BlockFileTest, SystemFailuresBecomeTheirNumbers) {
     ExpectFailures({
         {Call::Read, EIO, 161},

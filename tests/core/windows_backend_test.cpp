@@ -12,6 +12,8 @@
 using platform::fault::Call;
 using test_support::WriteWholeFile;
 
+int WriteFaultError() { return ERROR_WRITE_FAULT; }
+
 TEST_F(BlockFileTest, SystemFailuresBecomeTheirNumbers) {
     ExpectFailures({
         {Call::Read, ERROR_CRC, 154},

@@ -3,6 +3,7 @@
 // files where it was.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -215,25 +216,40 @@ TEST_F(FileSafety, ANameTooLongToHoldReachesNoFile) {
 }
 
 TEST_F(FileSafety, AnInPlaceOutputReplacesTheFileWholeAndLeavesNothingBehind) {
+    // Whose the image is, and who converts it.
+    enum class Who {
+        Runner,       // the runner's own
+        OtherUser,    // another user's, converted by the superuser
+        GroupMember,  // another user's, converted by a member of its group
+        Stranger,     // another user's, writable by all, converted by a user outside its group
+    };
     struct Case {
         const char* tool;
         bool longFolder;  // run in a folder whose path is over 255 bytes, holding a file named as a cut temporary name
         mode_t mode;
         bool throughLink;
-        bool foreignOwner;  // owned by another user (the superuser only)
+        Who who = Who::Runner;
+        bool hardLink = false;  // the image has a second name
+        bool attribute = false;  // the image has an extended attribute of the user's
     } cases[] = {
-        {"DUSKAR", true, 0644, false, false},   {"TALMIROX3", true, 0644, false, false},
-        {"DUSKAR", false, 0600, false, false},  {"DUSKAR", false, 0666, false, false},
-        {"TALMIROX3", false, 0640, false, false}, {"DUSKAR", false, 0644, true, false},
-        {"DUSKAR", false, 0640, false, true},
+        {"DUSKAR", true, 0644, false},   {"TALMIROX3", true, 0644, false},
+        {"DUSKAR", false, 0600, false},  {"DUSKAR", false, 0666, false},
+        {"TALMIROX3", false, 0640, false}, {"DUSKAR", false, 0644, true},
+        {"DUSKAR", false, 0640, false, Who::OtherUser},
+        {"DUSKAR", false, 0660, false, Who::GroupMember},
+        {"DUSKAR", false, 0666, false, Who::Stranger},
+        {"DUSKAR", false, 0644, false, Who::Runner, true},
+        {"DUSKAR", false, 0644, false, Who::Runner, false, true},
     };
-    const uid_t kForeignUser = 4321;
-    const gid_t kForeignGroup = 4322;
+    const uid_t kOwner = 4321, kRunner = 4323;
+    const gid_t kGroup = 4322;
+    const bool canChangeUser = geteuid() == 0 && system("setpriv --version > /dev/null 2>&1") == 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.tool) + " mode " + std::to_string(c.mode) + (c.longFolder ? " long folder" : "") +
-                     (c.throughLink ? " link" : "") + (c.foreignOwner ? " owner" : ""));
-        if (c.foreignOwner && geteuid() != 0) {
-            std::cout << "not run: giving a file to another user needs the superuser\n";
+                     (c.throughLink ? " link" : "") + " who " + std::to_string(static_cast<int>(c.who)) +
+                     (c.hardLink ? " hard link" : ""));
+        if (c.who != Who::Runner && !canChangeUser) {
+            std::cout << "not run: another user's file needs the superuser and setpriv\n";
             continue;
         }
         for (const auto& entry : fs::directory_iterator(folder.Path())) fs::remove_all(entry.path());
@@ -255,24 +271,53 @@ TEST_F(FileSafety, AnInPlaceOutputReplacesTheFileWholeAndLeavesNothingBehind) {
         fs::path image = place / "image.bmp";
         WriteWholeFile(image, input);
         chmod(image.c_str(), c.mode);
-        if (c.foreignOwner) {
-            ASSERT_EQ(chown(image.c_str(), kForeignUser, kForeignGroup), 0);
+        if (c.who != Who::Runner) {
+            ASSERT_EQ(chown(image.c_str(), kOwner, kGroup), 0);
+        }
+        if (c.hardLink) fs::create_hard_link(image, place / "second.bmp");
+        if (c.attribute && setxattr(image.c_str(), "user.note", "kept", 4, 0) != 0) {
+            std::cout << "not run: the file system keeps no attributes of users\n";
+            continue;
         }
         fs::path named = image;
         if (c.throughLink) {
             named = place / "link.bmp";
             fs::create_symlink("image.bmp", named);
         }
+        struct stat before{};
+        ASSERT_EQ(stat(image.c_str(), &before), 0);
         std::string name = named.filename().string();
-        ProcessResult result = Start({c.tool, {name, name}, ""}, place);
+        ProcessResult result;
+        if (c.who == Who::GroupMember || c.who == Who::Stranger) {
+            chmod(folder.Path().c_str(), 0777);
+            ProcessOptions options;
+            options.folder = place;
+            result = RunProcess("setpriv",
+                                {"--reuid=" + std::to_string(kRunner), "--regid=" + std::to_string(kRunner),
+                                 c.who == Who::GroupMember ? "--groups=" + std::to_string(kGroup) : "--clear-groups",
+                                 "--", ToolPath(c.tool).string(), name, name},
+                                options);
+        } else {
+            result = Start({c.tool, {name, name}, ""}, place);
+        }
         EXPECT_EQ(result.exitCode, 0) << result.errors;
         EXPECT_TRUE(ReadWholeFile(image) == expected);
         struct stat info{};
         ASSERT_EQ(stat(image.c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 07777, c.mode);
-        if (c.foreignOwner) {
-            EXPECT_EQ(info.st_uid, kForeignUser);
-            EXPECT_EQ(info.st_gid, kForeignGroup);
+        if (c.who != Who::Runner) {
+            EXPECT_EQ(info.st_gid, kGroup);  // the group keeps its access
+        }
+        if (c.who == Who::OtherUser || c.who == Who::Stranger) {
+            EXPECT_EQ(info.st_uid, kOwner);
+        }
+        // Where a new file could not be all the old one was, the old one is
+        // written over; else the new file is renamed into its place.
+        EXPECT_EQ(info.st_ino == before.st_ino, c.who == Who::Stranger || c.hardLink || c.attribute);
+        char note[8] = {};
+        EXPECT_EQ(getxattr(image.c_str(), "user.note", note, sizeof note) == 4, c.attribute);
+        if (c.hardLink) {
+            EXPECT_TRUE(ReadWholeFile(place / "second.bmp") == expected);
         }
         if (c.throughLink) {
             EXPECT_TRUE(fs::is_symlink(named));
@@ -283,6 +328,34 @@ TEST_F(FileSafety, AnInPlaceOutputReplacesTheFileWholeAndLeavesNothingBehind) {
         if (c.longFolder) {
             EXPECT_EQ(ReadWholeFile(place / "~suite-output-"), "kept");
         }
+    }
+}
+
+// A file a run has just made is its own, whatever permissions the creation
+// mask gave it: it is written, not refused as read-only.
+TEST_F(FileSafety, AMaskWithoutWriteBitsStillLetsEveryToolWriteWhatItMakes) {
+    struct Case {
+        Command run;
+        const char* made;
+    } cases[] = {
+        {{"MORVANTE", {"in.dat", "part", "1"}, "y\n"}, "part1.zip"},
+        {{"TOLVA", {"out.dat", "in", "1"}, "y\nx\n"}, "out.dat"},
+        {{"TALMIROX3", {"in.bmp", "out.bmp"}, ""}, "out.bmp"},
+        {{"DUSKAR", {"cap.bmp", "out.bmp"}, ""}, "out.bmp"},
+    };
+    WriteWholeFile(folder / "in.dat", PatternBytes(2000, 1));
+    WriteWholeFile(folder / "in1.zip", PatternBytes(2000, 1));
+    WriteWholeFile(folder / "talmiro.dat", PatternBytes(kHeaderBlockBytes, 5));
+    WriteWholeFile(folder / "in.bmp", PatternBytes(750138, 6));
+    WriteWholeFile(folder / "cap.bmp", print_test::CaptureImage());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.run.tool);
+        mode_t mask = umask(0222);
+        ProcessResult result = Start(c.run);
+        umask(mask);
+        EXPECT_EQ(result.exitCode, 0) << result.errors;
+        EXPECT_GE(ReadWholeFile(folder / c.made).size(), 2000u);
+        fs::remove(folder / c.made);
     }
 }
 
