@@ -238,7 +238,11 @@ std::uint16_t PutInPlace(const char* from, const char* to, const FileIdentity& e
     // open is held by the system's sharing rule: no run lets another delete
     // what it has open, so the rename below then fails.
     BY_HANDLE_FILE_INFORMATION info;
-    if (!windows::CallFileInformation(target.units, &info) || !(IdentityOf(info) == expected)) return kAccessDenied;
+    if (!windows::CallFileInformation(target.units, &info)) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? kAccessDenied : MapSystemError(error);  // gone: not the file read
+    }
+    if (!(IdentityOf(info) == expected)) return kAccessDenied;
     // One rename on the same volume: a reader sees the old file or the new one.
     if (!windows::CallMoveFileEx(source.units, target.units)) return MapSystemError(GetLastError());
     return 0;

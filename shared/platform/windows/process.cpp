@@ -24,8 +24,12 @@ volatile LONG endingInHandler = 0;
 // The program's own thread, held still while a console event ends the run.
 HANDLE mainThread = nullptr;
 // Held by the program's thread from HoldEndings to ReleaseEndings; the
-// console event handler takes it before it holds that thread still.
-CRITICAL_SECTION endingGate;
+// console event handler takes it before it holds that thread still. Made
+// before main, so that it is there whoever holds it first.
+struct EndingGate {
+    CRITICAL_SECTION section;
+    EndingGate() { InitializeCriticalSection(&section); }
+} endingGate;
 
 // Stack kept back for the fault filter, so that a stack overflow can still
 // be reported. Far more than the report needs.
@@ -114,7 +118,7 @@ void KeepStackForFaultReport() {
 // the console hands over as a key never comes here.
 BOOL WINAPI OnConsoleEvent(DWORD) {
     if (InterlockedExchange(&endingInHandler, 1) == 0) {
-        EnterCriticalSection(&endingGate);
+        EnterCriticalSection(&endingGate.section);
         if (mainThread != nullptr) SuspendThread(mainThread);
         if (endingCleanup != nullptr) endingCleanup();
     }
@@ -166,7 +170,6 @@ void StartProcess(int, char**) {
     if (!DuplicateHandle(process, GetCurrentThread(), process, &mainThread, THREAD_SUSPEND_RESUME, FALSE, 0)) {
         mainThread = nullptr;
     }
-    InitializeCriticalSection(&endingGate);
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
@@ -213,8 +216,8 @@ bool EndingInHandler() { return endingInHandler != 0; }
 
 // Taken again by the thread that holds it (the handler's clean-up), it is
 // only counted.
-void HoldEndings() { EnterCriticalSection(&endingGate); }
-void ReleaseEndings() { LeaveCriticalSection(&endingGate); }
+void HoldEndings() { EnterCriticalSection(&endingGate.section); }
+void ReleaseEndings() { LeaveCriticalSection(&endingGate.section); }
 
 std::uint32_t MillisecondTicks() { return GetTickCount(); }
 
