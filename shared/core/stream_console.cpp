@@ -2,19 +2,16 @@
 // may be redirected to files or pipes.
 #include "../core.h"
 #include "console_flavour.h"
+#include "../platform/terminal_text.h"
 
 namespace {
 
-// On a terminal, bytes of a name could steer the screen (set its title,
-// move the cursor, ...): every control byte but the line ends, the
-// backspace and the bell is shown as this instead.
-constexpr char kShownForControl = '?';
-
 bool outputIsTerminal = false;
 
-bool Steers(unsigned char byte) {
-    return (byte < 32 || byte == 127) && byte != '\r' && byte != '\n' && byte != '\b' && byte != '\a';
-}
+// On a terminal, bytes of a name could steer the screen (set its title,
+// move the cursor, ...): of the control bytes only the line ends, the
+// backspace and the bell go as they are.
+bool Passes(unsigned char byte) { return byte == '\r' || byte == '\n' || byte == '\b' || byte == '\a'; }
 
 // On a terminal the bytes show as the characters of names; elsewhere every
 // byte goes as it is.
@@ -38,9 +35,7 @@ std::uint16_t ConsoleHandOn(const char* bytes, std::size_t count) {
     char shown[kStreamBufferBytes];
     while (count > 0) {
         std::size_t take = count < sizeof shown ? count : sizeof shown;
-        for (std::size_t i = 0; i < take; ++i) {
-            shown[i] = Steers(static_cast<unsigned char>(bytes[i])) ? kShownForControl : bytes[i];
-        }
+        platform::ShowOnTerminal(bytes, take, shown, Passes);
         if (std::uint16_t error = HandOnAsIs(shown, take); error != 0) return error;
         bytes += take;
         count -= take;

@@ -2,6 +2,7 @@
 // cursor, runs of other bytes are drawn as characters, the cursor wraps at
 // the last column and the window scrolls below the last row.
 #include "../platform/console_device.h"
+#include "../platform/platform.h"
 #include "../window.h"
 #include "window_console.h"
 
@@ -18,6 +19,32 @@ constexpr char kCarriageReturn = 13;
 enum class ScreenState : std::uint8_t { NotOpened, Open, Absent };
 
 ScreenState screenState = ScreenState::NotOpened;
+
+// Without a screen, what a tool draws before it first asks for a key (a
+// converter's messages, a help text) is kept, and written to standard error
+// when the tool ends without having asked, so that a log shows it. The
+// messages of the longest help text fit several times.
+constexpr std::size_t kKeptTextBytes = 4096;
+char keptText[kKeptTextBytes];
+std::size_t keptCount = 0;
+bool keyAsked = false;
+
+void WriteToErrors(const char* bytes, std::size_t count) {
+    std::size_t done = 0;
+    platform::WriteAll(platform::StandardHandle(platform::StandardStream::Error), bytes, count, &done);
+}
+
+// More than the room holds goes to standard error at once, the kept text first.
+void Keep(const char* bytes, std::size_t count) {
+    if (keyAsked) return;
+    if (keptCount + count <= kKeptTextBytes) {
+        for (std::size_t i = 0; i < count; ++i) keptText[keptCount++] = bytes[i];
+        return;
+    }
+    WriteToErrors(keptText, keptCount);
+    keptCount = 0;
+    WriteToErrors(bytes, count);
+}
 int columns = 0;
 int rows = 0;
 int cursorColumn = 0;
@@ -61,7 +88,11 @@ void KeepCursorInside() {
 }  // namespace
 
 void Draw(const char* bytes, std::size_t count) {
-    if (count == 0 || !ScreenReady()) return;
+    if (count == 0) return;
+    if (!ScreenReady()) {
+        Keep(bytes, count);
+        return;
+    }
     device::ScreenShape now;
     if (device::RereadScreen(&now)) Take(now);
     std::size_t at = 0;
@@ -89,6 +120,18 @@ void Draw(const char* bytes, std::size_t count) {
 void ResetDrawing() {
     screenState = ScreenState::NotOpened;
     columns = rows = cursorColumn = cursorRow = 0;
+    keptCount = 0;
+    keyAsked = false;
+}
+
+void NoteKeyAsked() {
+    keyAsked = true;
+    keptCount = 0;
+}
+
+void WriteKeptText() {
+    WriteToErrors(keptText, keptCount);
+    keptCount = 0;
 }
 
 }  // namespace window

@@ -67,6 +67,7 @@ bool KeyOfTypedByte(std::uint8_t byte, Key* key) {
 // Reads events until one is a key (Event), none is waiting (only when wait
 // is false) or the input has ended.
 device::ReadResult ReadKey(bool wait, Key* key) {
+    NoteKeyAsked();
     for (;;) {
         device::KeyEvent event;
         device::ReadResult result = device::ReadEvent(&event, wait);
@@ -100,6 +101,7 @@ void ResetKeys() {
 // Typed bytes are replies, not key presses: a poll never takes them, so that
 // a poll between blocks cannot eat the answer to the next question.
 bool KeyWaiting() {
+    window::NoteKeyAsked();
     if (window::keyHeld) return true;
     if (platform::console::Source() == platform::console::KeySource::TypedBytes) return false;
     window::Key key;

@@ -8,7 +8,8 @@
 namespace window {
 
 // Every drawing goes to the screen only when there is one; the first drawing
-// (or ClearWindow) opens it and reads the window and the cursor.
+// (or ClearWindow) opens it and reads the window and the cursor. Without a
+// screen the text is kept for standard error (NoteKeyAsked).
 void Draw(const char* bytes, std::size_t count);
 
 // A key as the window console hands it on: a character, or a special key
@@ -26,6 +27,12 @@ std::uint16_t NextKey(Key* key);
 // The capacity must hold the longest line and its line end. Gives 0 or the
 // I/O error number that ended the editing (the line typed so far is lost).
 std::uint16_t EditLine(char* buffer, std::size_t capacity, std::size_t* got);
+
+// A tool that asks for a key talks with its user: what it drew without a
+// screen is then dropped. Until then it is kept, and WriteKeptText (on
+// every end) writes it to standard error.
+void NoteKeyAsked();
+void WriteKeptText();
 
 // Back to the state of a fresh start: no screen opened, no key held.
 void ResetDrawing();

@@ -27,7 +27,10 @@ void ConsoleStart() {
     }
 }
 
-void ConsoleEnd() { platform::console::EndDevice(); }
+void ConsoleEnd() {
+    window::WriteKeptText();
+    platform::console::EndDevice();
+}
 
 // Drawing never fails: without a screen the text goes nowhere.
 std::uint16_t ConsoleHandOn(const char* bytes, std::size_t count) {

@@ -19,6 +19,15 @@ namespace {
 constexpr bool kInverting[] = {false, true};
 const char* ToolName(bool inverted) { return inverted ? "DUSKARI" : "DUSKAR"; }
 
+// The converter's own messages, which without a terminal go to standard
+// error as they would be drawn.
+const std::string kHelpStart = "FOR PROFESSIONAL ORVIK PRODUCTION";
+const std::string kOpenFailure =
+    "pls chk such as the filenames and/or the read/write\r\nsettings for this folder; there is also possibly\r\n"
+    "relevant info given when you type just   ./dux \r\n";
+const std::string kSizeFailure = "\r\npls chk size of this image file.\r\n./dux   gives info on this program.\r\n";
+const std::string kNothingWritten = "pls chk folder-write-permissions\r\n";
+
 class PrintConverter : public ToolTest {
 protected:
     ProcessResult Run(bool inverted, const std::vector<std::string>& arguments, long fileSizeLimit = -1) {
@@ -27,12 +36,13 @@ protected:
         return ToolTest::Run(ToolName(inverted), arguments, "", options);
     }
 
-    // Converts `input` from in.bmp to out.bmp and checks a quiet success.
+    // Converts `input` from in.bmp to out.bmp and checks a success, quiet
+    // but for the message of an empty input.
     std::string Convert(bool inverted, const std::string& input) {
         WriteWholeFile(folder / "in.bmp", input);
         ProcessResult result = Run(inverted, {"in.bmp", "out.bmp"});
         EXPECT_EQ(result.exitCode, 0) << result.errors;
-        EXPECT_EQ(result.errors, "");
+        EXPECT_EQ(result.errors, input.empty() ? kNothingWritten : "");
         return ReadWholeFile(folder / "out.bmp");
     }
 
@@ -73,7 +83,7 @@ TEST_F(PrintConverter, AnInputAboveTheLimitCreatesNoOutput) {
     for (bool inverted : kInverting) {
         ProcessResult result = Run(inverted, {"in.bmp", "out.bmp"});
         EXPECT_EQ(result.exitCode, 0);
-        EXPECT_EQ(result.errors, "");
+        EXPECT_EQ(result.errors, kSizeFailure);
         EXPECT_FALSE(fs::exists(folder / "out.bmp"));
     }
 }
@@ -90,15 +100,22 @@ TEST_F(PrintConverter, MissingArgumentsOrAnInputThatCannotBeOpenedTouchNoFile) {
     WriteWholeFile(folder / "readonly.bmp", CaptureImage());
     MakeReadOnly(folder / "readonly.bmp");
     fs::create_directory(folder / "folder.bmp");
-    const std::vector<std::vector<std::string>> runs = {
-        {}, {"readonly.bmp"}, {"", "out.bmp"}, {"readonly.bmp", ""},
-        {"absent.bmp", "out.bmp"}, {"no-folder/in.bmp", "out.bmp"}, {"readonly.bmp", "out.bmp"},
-        {"folder.bmp", "out.bmp"}};
+    const struct {
+        std::vector<std::string> arguments;
+        bool help;  // else the open failure's message
+    } runs[] = {
+        {{}, true}, {{"readonly.bmp"}, true}, {{"", "out.bmp"}, true}, {{"readonly.bmp", ""}, true},
+        {{"absent.bmp", "out.bmp"}, false}, {{"no-folder/in.bmp", "out.bmp"}, false},
+        {{"readonly.bmp", "out.bmp"}, false}, {{"folder.bmp", "out.bmp"}, false}};
     for (bool inverted : kInverting) {
-        for (const auto& arguments : runs) {
-            ProcessResult result = Run(inverted, arguments);
+        for (const auto& run : runs) {
+            ProcessResult result = Run(inverted, run.arguments);
             EXPECT_EQ(result.exitCode, 0) << result.errors;
-            EXPECT_EQ(result.errors, "");
+            if (run.help) {
+                EXPECT_TRUE(result.errors.starts_with(kHelpStart)) << result.errors;
+            } else {
+                EXPECT_EQ(result.errors, kOpenFailure);
+            }
         }
     }
     EXPECT_EQ(FolderContents(folder.Path()), (std::vector<std::string>{"folder.bmp", "readonly.bmp"}));

@@ -11,10 +11,15 @@ bool KeysWithoutEcho();
 bool KeyboardAnswersScreen();
 
 // Waits up to waitMs for the answer to a cursor-position query just written
-// to the screen, keeping any keys typed meanwhile for later. Gives the
-// 1-based row and column. An answer that comes later is taken out of the
+// to the screen, keeping any keys typed meanwhile for later, in order (with
+// dropKeys, at the end, keys that fill the buffer make room instead). Gives
+// the 1-based row and column. An answer that comes later is taken out of the
 // keys wherever it arrives, and the normal end waits a while for it.
-bool ReadCursorReport(int waitMs, int* row, int* column);
+bool ReadCursorReport(int waitMs, int* row, int* column, bool dropKeys = false);
+
+// Called once the keyboard gives single keys: the screen, if it is open,
+// asks where the cursor is and goes on from there.
+void LearnCursor();
 
 // Silences a sounding tone; safe in a signal handler.
 void SilenceTone();

@@ -38,10 +38,17 @@ constexpr std::size_t kInputBytes = 256;
 // this long for it: a slow link's round trip, and a cost once per run only
 // where a terminal never answers.
 constexpr int kLateAnswerMs = 500;
+// The longest answer to the query ("Esc [ row ; column R" with five-digit
+// numbers) fits in this many bytes.
+constexpr std::size_t kReportTailBytes = 16;
 
 bool keyboardIsTerminal = false;
 termios foundModes;
 termios keyModes;
+// The keyboard is taken only when the tool first asks for a key: a tool that
+// never asks (a converter) leaves the terminal's input and its modes alone,
+// and what the user typed ahead stays for the shell.
+volatile sig_atomic_t keysWanted = 0;
 volatile sig_atomic_t keyModesActive = 0;
 
 std::uint8_t input[kInputBytes];
@@ -71,6 +78,15 @@ void GiveTerminalBack() {
     terminal::SilenceTone();
 }
 
+// A process continued after a stop it could not see (kill -STOP), or brought
+// to the foreground after a start in the background, finds the terminal in
+// the shell's modes: it takes its own again. Nothing is drawn anew.
+void OnContinue(int) {
+    int savedErrno = errno;
+    if (keysWanted != 0) SwitchToKeys();
+    errno = savedErrno;
+}
+
 // A stop (kill -TSTP; the keyboard's own suspend key is switched off) gives
 // the terminal back for the while, and takes it again on continuing.
 void OnStopSignal(int) {
@@ -97,13 +113,30 @@ void OnStopSignal(int) {
 // The signals that end the process give the terminal back through the
 // process's own handlers. A stop that the process was started with ignored
 // stays ignored.
-void InstallStopHandler() {
+void InstallStopHandlers() {
+    struct sigaction resume{};
+    resume.sa_handler = OnContinue;
+    sigemptyset(&resume.sa_mask);
+    resume.sa_flags = SA_RESTART;
+    sigaction(SIGCONT, &resume, nullptr);
     struct sigaction current{};
     if (sigaction(SIGTSTP, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) return;
     struct sigaction action{};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGTSTP, &action, nullptr);
+}
+
+// At the first key asked for, the keyboard switches to single keys, and the
+// screen learns where the cursor is (the query's answer comes through the
+// keyboard, among keys that are then the tool's own). A tool that found
+// itself in the background takes the keys once it is in the foreground.
+void TakeKeyboard() {
+    bool first = keysWanted == 0;
+    keysWanted = 1;
+    if (keyModesActive != 0) return;
+    SwitchToKeys();
+    if (first && keyModesActive != 0) terminal::LearnCursor();
 }
 
 // Keys one by one as they are typed, without echo and without turning CR
@@ -155,7 +188,7 @@ bool KeyboardAnswersScreen() {
            S_ISCHR(keyboard.st_mode) && keyboard.st_rdev == screen.st_rdev;
 }
 
-bool ReadCursorReport(int waitMs, int* row, int* column) {
+bool ReadCursorReport(int waitMs, int* row, int* column, bool dropKeys) {
     std::uint32_t start = MillisecondTicks();
     reportAwaited = true;
     for (;;) {
@@ -166,6 +199,9 @@ bool ReadCursorReport(int waitMs, int* row, int* column) {
             reportAwaited = false;
             return true;
         }
+        // Keys that no one will read make room for the answer behind them;
+        // the last few bytes may be its beginning.
+        if (dropKeys && inputCount == kInputBytes) Consume(kInputBytes - kReportTailBytes);
         std::uint32_t waited = MillisecondTicks() - start;
         if (waited >= static_cast<std::uint32_t>(waitMs)) return false;
         if (!WaitForInput(waitMs - static_cast<int>(waited))) continue;
@@ -183,20 +219,21 @@ void StartDevice() {
     keyboardGone = false;
     waitingForRest = false;
     reportAwaited = false;
+    keysWanted = 0;
     console::ResetTypedKeys();
-    InstallStopHandler();
-    if (keyboardIsTerminal && posix::CallTcgetattr(kKeyboard, &foundModes) == 0) {
-        MakeKeyModes();
-        SwitchToKeys();
-    }
+    InstallStopHandlers();
+    // Modes that cannot be read are never changed.
+    if (keyboardIsTerminal && posix::CallTcgetattr(kKeyboard, &foundModes) != 0) keyboardIsTerminal = false;
+    if (keyboardIsTerminal) MakeKeyModes();
 }
 
-// A handler that ends the process must not wait: a late answer may then
-// still reach the screen.
+// The answer to a query still missing is waited for, whatever the keys
+// before it: none reaches the shell after the tool. A handler that ends the
+// process must not wait: a late answer may then still reach the screen.
 void EndDevice() {
     if (reportAwaited && keyModesActive != 0 && !EndingInHandler()) {
         int row = 0, column = 0;
-        terminal::ReadCursorReport(kLateAnswerMs, &row, &column);
+        terminal::ReadCursorReport(kLateAnswerMs, &row, &column, true);
     }
     reportAwaited = false;
     GiveTerminalBack();
@@ -206,6 +243,7 @@ KeySource Source() { return keyboardIsTerminal ? KeySource::Keyboard : KeySource
 
 ReadResult ReadEvent(KeyEvent* event, bool wait) {
     if (!keyboardIsTerminal) return console::ReadTypedKey(event, wait);
+    TakeKeyboard();
     for (;;) {
         if (inputCount > 0) {
             std::uint32_t now = MillisecondTicks();

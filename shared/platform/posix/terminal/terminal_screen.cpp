@@ -9,6 +9,7 @@
 #include <cerrno>
 
 #include "../../console_device.h"
+#include "../../terminal_text.h"
 #include "../system_calls.h"
 #include "terminal.h"
 
@@ -29,9 +30,9 @@ constexpr int kCursorQueryMs = 100;
 // widest usual terminal and its cursor moves fit several times.
 constexpr std::size_t kOutputBytes = 2048;
 
-// Control bytes that are not the drawing's own would steer the terminal
-// (colours, titles, moves); they are shown as this instead, one cell each.
-constexpr char kShownForControl = '?';
+// The drawing's own control bytes never come as cells: every control byte
+// among them would steer the terminal.
+bool NonePasses(unsigned char) { return false; }
 
 char output[kOutputBytes];
 std::size_t outputUsed = 0;
@@ -102,21 +103,31 @@ void MoveTo(int column, int row) {
     cursorColumn = column;
 }
 
-// Reads the cursor where the terminal answers at once; else it is taken to
-// be at the start of the bottom row, the one place where the drawing's line
-// feeds act the same whatever row the cursor really is in.
-void FindCursor() {
+// The screen was opened, and the cursor read since the drawing last asked.
+bool screenOpen = false;
+bool cursorLearned = false;
+
+// Reads the cursor where the terminal answers at once and the keyboard is
+// the tool's (a query's answer comes among the keys); else it is taken to be
+// at the start of the bottom row, the one place where the drawing's line
+// feeds act the same whatever row the cursor really is in: the terminal
+// wraps and scrolls by itself.
+// Asks the terminal where its cursor is; false, with nothing learned, when
+// it cannot be asked or has not answered in time.
+bool AskCursor() {
+    if (!terminal::KeysWithoutEcho() || !terminal::KeyboardAnswersScreen()) return false;
+    EmitText("\x1b[6n");
+    Flush();
     int row = 0, column = 0;
-    if (terminal::KeysWithoutEcho() && terminal::KeyboardAnswersScreen()) {
-        EmitText("\x1b[6n");
-        Flush();
-        if (terminal::ReadCursorReport(kCursorQueryMs, &row, &column) && row >= 1 && column >= 1) {
-            cursorRow = row <= rows ? row - 1 : rows - 1;
-            cursorColumn = column < columns ? column - 1 : columns - 1;
-            columnKnown = column < columns;
-            return;
-        }
-    }
+    if (!terminal::ReadCursorReport(kCursorQueryMs, &row, &column) || row < 1 || column < 1) return false;
+    cursorRow = row <= rows ? row - 1 : rows - 1;
+    cursorColumn = column < columns ? column - 1 : columns - 1;
+    columnKnown = column < columns;
+    return true;
+}
+
+void FindCursor() {
+    if (AskCursor()) return;
     cursorRow = rows - 1;
     cursorColumn = 0;
     columnKnown = false;
@@ -135,6 +146,8 @@ bool OpenScreen(ScreenShape* shape) {
     }
     outputUsed = 0;
     FindCursor();
+    screenOpen = true;
+    cursorLearned = false;
     shape->columns = columns;
     shape->rows = rows;
     shape->cursorColumn = cursorColumn;
@@ -143,14 +156,27 @@ bool OpenScreen(ScreenShape* shape) {
 }
 
 // Asking the terminal where its cursor is takes a round trip through the
-// input; the drawing's own account of the cursor serves instead.
-bool RereadScreen(ScreenShape*) { return false; }
+// input; the drawing's own account of the cursor serves instead, but for the
+// one answer that came when the keyboard was taken.
+bool RereadScreen(ScreenShape* shape) {
+    if (!cursorLearned) return false;
+    cursorLearned = false;
+    shape->columns = columns;
+    shape->rows = rows;
+    shape->cursorColumn = cursorColumn;
+    shape->cursorRow = cursorRow;
+    return true;
+}
 
 void PutCells(int column, int row, const char* bytes, std::size_t count) {
     MoveTo(column, row);
-    for (std::size_t i = 0; i < count; ++i) {
-        auto byte = static_cast<unsigned char>(bytes[i]);
-        Emit(byte < 32 || byte == 127 ? kShownForControl : bytes[i]);
+    // A row is at most a few hundred cells; a longer run goes in pieces.
+    constexpr std::size_t kPieceBytes = 256;
+    char shown[kPieceBytes];
+    for (std::size_t at = 0; at < count; at += kPieceBytes) {
+        std::size_t take = count - at < kPieceBytes ? count - at : kPieceBytes;
+        ShowOnTerminal(bytes + at, take, shown, NonePasses);
+        for (std::size_t i = 0; i < take; ++i) Emit(shown[i]);
     }
     cursorColumn += static_cast<int>(count);
     if (cursorColumn >= columns) {
@@ -182,3 +208,12 @@ void ShowCursor(int column, int row) {
 }
 
 }  // namespace platform::console
+
+namespace platform::terminal {
+
+// Unanswered, the drawing goes on from its own account.
+void LearnCursor() {
+    if (console::screenOpen) console::cursorLearned = console::AskCursor();  // else the first drawing asks
+}
+
+}  // namespace platform::terminal
