@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core.h"
+#include "platform/terminal_text.h"
 #include "stdio_capture.h"
 
 namespace {
@@ -111,4 +112,30 @@ TEST(EndProgram, EndsWithTheCodeAndHandsTheTextOn) {
             EndProgram(7);
         },
         testing::ExitedWithCode(7), "^bye$");
+}
+
+// What a terminal would act on shows as "?", one for each byte: C0 controls
+// (but those a console passes) and DEL, C1 controls as lone bytes and in
+// their UTF-8 form; every other byte, also of other UTF-8 characters and of
+// names in an 8-bit code page, goes as it is.
+TEST(TerminalText, BytesThatWouldSteerATerminalShowAsQuestionMarks) {
+    const struct {
+        std::string text, shown;
+    } rows[] = {
+        {"\x1b[31mred", "?[31mred"},
+        {"a\rb\nc\x7f", "a\rb\nc?"},        // CR and LF pass here, DEL never
+        {"\x9b" "31m", "?31m"},              // CSI as one 8-bit byte
+        {"x\xc2\x9b" "2J", "x??2J"},          // ... and as UTF-8
+        {"\xc2\x80\xc2\x9f\xc2\xa0", "????\xc2\xa0"},
+        {"\xe2\x82\xac \xc3\xa9", "\xe2\x82\xac \xc3\xa9"},  // continuation bytes of valid characters pass
+        {"caf\xe9 \x85", "caf\xe9 ?"},       // Latin-1 passes, a lone C1 byte does not
+        {"\xe0\x80\x9b", "\xe0??"},          // an overlong form is no character
+        {"end\xc2", "end\xc2"},
+    };
+    for (const auto& row : rows) {
+        std::string shown(row.text.size(), '\0');
+        platform::ShowOnTerminal(row.text.data(), row.text.size(), shown.data(),
+                                 [](unsigned char byte) { return byte == '\r' || byte == '\n'; });
+        EXPECT_EQ(shown, row.shown) << row.text;
+    }
 }

@@ -1,5 +1,7 @@
 // TOLVA on a real 80x25 terminal: what the window shows at each stage.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -105,4 +107,34 @@ TEST_F(JoinerOnTerminal, GTriesTheMissingPartAgainOnceItIsThere) {
     ASSERT_TRUE(terminal.WaitForEnd());
     EXPECT_EQ(terminal.ExitStatus(), 0);
     EXPECT_EQ(ReadWholeFile(folder / "out.dat"), first + second);
+}
+
+// Stopped from outside (SIGSTOP, which no program sees) while the shell took
+// the terminal back into line mode with echo, then continued: TOLVA takes
+// its single, unechoed keys again, and a key arrives alone.
+TEST_F(JoinerOnTerminal, AfterAStopFromOutsideKeysComeSingleAndUnechoedAgain) {
+    MakeParts({1000});
+    TerminalSession terminal(Command("out.dat part 1"), folder.Path());
+    ASSERT_TRUE(terminal.WaitForText("type y: ")) << terminal.ScreenText();
+    int tolva = terminal.ToolProcess();
+    ASSERT_GT(tolva, 0);
+    ASSERT_EQ(kill(tolva, SIGSTOP), 0);
+    ProcessOptions options;
+    options.inputFromNullDevice = true;
+    RunProcess("/bin/sh", {"-c", "stty sane < '" + terminal.TerminalDevice() + "'"}, options);
+    ASSERT_NE(terminal.Settings().find(" icanon"), std::string::npos);
+    ASSERT_EQ(kill(tolva, SIGCONT), 0);
+    for (int waited = 0; waited < 2000 && terminal.Settings().find("-icanon") == std::string::npos; waited += 20) {
+        usleep(20000);
+    }
+    terminal.Press("Left");  // taken by the line editor without a trace
+    terminal.Type("y");
+    ASSERT_TRUE(terminal.WaitForText("type y: y")) << terminal.ScreenText();
+    EXPECT_EQ(terminal.ScreenText().find("^["), std::string::npos) << terminal.ScreenText();
+    terminal.Press("Enter");
+    ASSERT_TRUE(terminal.WaitForText("somehow not there")) << terminal.ScreenText();
+    terminal.Type("x");
+    terminal.Press("Enter");
+    ASSERT_TRUE(terminal.WaitForEnd());
+    EXPECT_EQ(terminal.ExitStatus(), 0);
 }

@@ -111,3 +111,19 @@ TEST_F(PrintMessages, ASuccessfulConversionIsQuiet) {
         EXPECT_EQ(fs::file_size(folder / "out.bmp"), print_test::kCaptureBytes);
     }
 }
+
+// A converter reads no keys: a line typed while it runs, longer than any
+// buffer of the tool's, stays whole for the shell, and nothing of the
+// terminal's own answers reaches the shell.
+TEST_F(PrintMessages, ALineTypedAheadStaysWholeForTheShell) {
+    const std::string typed(276, 'k');
+    test_support::TerminalSession terminal(
+        "sleep 1; " + test_support::ToolCommand("DUSKAR", "absent.bmp out.bmp") +
+            "; IFS= read -r line; printf '\\nread %s bytes: %s\\n' \"${#line}\" \"$(printf %s \"$line\" | tr -d k)\"",
+        folder.Path());
+    terminal.Type(typed);
+    ASSERT_TRUE(terminal.WaitForText("type just")) << terminal.ScreenText();
+    terminal.Press("Enter");
+    ASSERT_TRUE(terminal.WaitForText("bytes: ")) << terminal.ScreenText();
+    EXPECT_TRUE(terminal.WaitForText("read 276 bytes: \n")) << terminal.ScreenText();
+}

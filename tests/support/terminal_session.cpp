@@ -166,6 +166,20 @@ int TerminalSession::CommandProcess() const { return Number(Format("#{pane_pid}"
 
 std::string TerminalSession::TerminalDevice() const { return Format("#{pane_tty}"); }
 
+int TerminalSession::ToolProcess() const {
+    int shell = CommandProcess();
+    std::ifstream children("/proc/" + std::to_string(shell) + "/task/" + std::to_string(shell) + "/children");
+    int child = -1;
+    children >> child;
+    return child;
+}
+
+std::string TerminalSession::Settings() const {
+    ProcessOptions options;
+    options.inputFromNullDevice = true;
+    return RunProcess("/bin/sh", {"-c", "stty -a < '" + TerminalDevice() + "'"}, options).output;
+}
+
 std::string ToolCommand(const std::string& tool, const std::string& arguments) {
     // Appended piece by piece: GCC 12 warns falsely of overlapping copies
     // where a literal starts a chain of +.

@@ -75,6 +75,10 @@ public:
     int ExitStatus() const;
     // The process that runs the command (the shell), and the pane's terminal device.
     int CommandProcess() const;
+    // The command's own process: the only child of that shell (-1 when there is none).
+    int ToolProcess() const;
+    // The terminal's settings as `stty -a` shows them, read from outside.
+    std::string Settings() const;
     std::string TerminalDevice() const;
 
 private:

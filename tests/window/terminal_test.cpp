@@ -63,14 +63,6 @@ std::string SettingsOf(const TerminalSession& terminal) {
     return Trimmed(result.output);
 }
 
-// The probe itself: the only child of the pane's shell.
-int ProbeProcess(const TerminalSession& terminal) {
-    int shell = terminal.CommandProcess();
-    std::ifstream children("/proc/" + std::to_string(shell) + "/task/" + std::to_string(shell) + "/children");
-    int child = -1;
-    children >> child;
-    return child;
-}
 
 class TerminalTest : public ::testing::Test {
 protected:
@@ -168,7 +160,7 @@ TEST_P(TerminalRestoredTest, SettingsAreAsFoundAfterTheEnd) {
     if (ending.signal == SIGINT) {
         terminal.Press("C-c");
     } else if (ending.signal != 0) {
-        int probe = ProbeProcess(terminal);
+        int probe = terminal.ToolProcess();
         ASSERT_GT(probe, 0);
         kill(probe, ending.signal);
     } else if (ending.mode[0] != 'f') {
