@@ -37,6 +37,7 @@ write("digits", "wrapping", struct.pack("<i", 10) + b"10000000000")
 write("digits", "hex_letters", struct.pack("<i", 16) + b"FF")
 write("digits", "negative_base", struct.pack("<i", -7) + b"-5 a+")
 write("digits", "long", struct.pack("<i", 0x7FFFFFFF) + b"9" * 260)
+write("digits", "high_bytes", struct.pack("<i", 10) + b"1\xe9\x80\xff")  # a size typed in an 8-bit code page
 
 # --- terminal bytes --------------------------------------------------------------
 write("key_decoder", "cursor_keys", b"\x1b[A\x1b[B\x1bOC\x1b[1;5D")
