@@ -58,7 +58,7 @@ const std::string kSizeMessage = "..............pls chk files and filenames";
 class GreentoneMessages : public testing::Test {
 protected:
     void SetUp() override {
-        if (!TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+        SUITE_REQUIRE(TmuxAvailable(), "tmux is not installed");
     }
 
     // Runs the tool in the folder on a terminal of the given size until it

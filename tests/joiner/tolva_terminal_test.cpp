@@ -22,7 +22,7 @@ const std::string kReady = kIndent + "AND NOW ENTER WHEN READY (X when complete)
 class JoinerOnTerminal : public ToolTest {
 protected:
     void SetUp() override {
-        if (!TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+        SUITE_REQUIRE(TmuxAvailable(), "tmux is not installed");
     }
     std::string Command(const std::string& arguments) { return ToolCommand("TOLVA", arguments); }
     std::string MakeParts(std::initializer_list<std::size_t> sizes) { return ::MakeParts(folder.Path(), sizes); }

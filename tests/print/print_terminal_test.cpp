@@ -56,7 +56,7 @@ std::vector<std::string> Joined(std::initializer_list<std::vector<std::string>> 
 class PrintMessages : public testing::Test {
 protected:
     void SetUp() override {
-        if (!test_support::TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+        SUITE_REQUIRE(test_support::TmuxAvailable(), "tmux is not installed");
     }
 
     // Runs the tool on the terminal until it has ended well and checks that

@@ -43,6 +43,20 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
 // line.
 testing::AssertionResult EndedWithReport(const ProcessResult& result, int number);
 
+// True in CI (CI=true), where every tool a test needs is installed: a test
+// that cannot run there fails instead of skipping, so that a fault cannot
+// pass unseen.
+bool InContinuousIntegration();
+
+// Skips the rest of the test, or fails it in CI, when `available` is false.
+#define SUITE_REQUIRE(available, reason)                                       \
+    do {                                                                       \
+        if (!(available)) {                                                    \
+            if (test_support::InContinuousIntegration()) FAIL() << (reason);   \
+            GTEST_SKIP() << (reason);                                          \
+        }                                                                      \
+    } while (false)
+
 // A fresh empty folder under the system's temporary folder, removed when the
 // object goes away.
 class ScratchFolder : NotCopyable {

@@ -4,7 +4,7 @@
 // shell that outlives Ctrl+C and Ctrl+\ and notes the command's exit status
 // and where it left the cursor.
 //
-//     if (!test_support::TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+//     SUITE_REQUIRE(test_support::TmuxAvailable(), "tmux is not installed");
 //     test_support::TerminalSession terminal(test_support::ToolCommand("TOLVA", "out part 1"), folder.Path());
 //     ASSERT_TRUE(terminal.WaitForText("type y: "));
 //     terminal.Type("y");
@@ -29,7 +29,7 @@
 
 namespace test_support {
 
-// True when tmux can be run here (tests skip with GTEST_SKIP otherwise).
+// True when tmux can be run here (tests skip with SUITE_REQUIRE otherwise, or fail in CI).
 bool TmuxAvailable();
 
 // A line for the shell that runs a built tool with the given arguments, as

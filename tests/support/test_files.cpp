@@ -1,5 +1,6 @@
 // Files and results of the end-to-end tests, the same on every system.
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -57,6 +58,11 @@ Snapshot FolderSnapshot(const std::filesystem::path& folder) {
         }
     }
     return files;
+}
+
+bool InContinuousIntegration() {
+    const char* ci = std::getenv("CI");
+    return ci != nullptr && std::string(ci) == "true";
 }
 
 testing::AssertionResult EndedWithReport(const ProcessResult& result, int number) {

@@ -67,7 +67,7 @@ std::string SettingsOf(const TerminalSession& terminal) {
 class TerminalTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!test_support::TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+        SUITE_REQUIRE(test_support::TmuxAvailable(), "tmux is not installed");
     }
     // The probe ends well and gives the terminal's settings back.
     void ExpectGoodEnd(const TerminalSession& terminal) {
