@@ -50,6 +50,9 @@ protected:
             EXPECT_EQ(ReadWholeFile(folder / name), bytes.substr((k - 1) * partSize, partSize)) << name;
         }
         EXPECT_FALSE(fs::exists(folder / ("part" + std::to_string(parts + 1) + ".zip")));
+        // The count announced before the confirmation is the count written.
+        EXPECT_NE(result.output.find("divided in about " + std::to_string(parts) + " parts\r\n"), std::string::npos)
+            << result.output;
         return parts;
     }
 };

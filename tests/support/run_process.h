@@ -62,6 +62,8 @@ bool InContinuousIntegration();
 class ScratchFolder : NotCopyable {
 public:
     ScratchFolder();
+    // In the given folder (another file system, say) instead.
+    explicit ScratchFolder(const std::filesystem::path& parent);
     ~ScratchFolder();
     const std::filesystem::path& Path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }

@@ -10,12 +10,14 @@
 
 namespace test_support {
 
-ScratchFolder::ScratchFolder() {
+ScratchFolder::ScratchFolder() : ScratchFolder(std::filesystem::temp_directory_path()) {}
+
+ScratchFolder::ScratchFolder(const std::filesystem::path& parent) {
     std::mt19937 generator(std::random_device{}());
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::ostringstream name;
         name << "suite-test-" << std::hex << generator();
-        std::filesystem::path candidate = std::filesystem::temp_directory_path() / name.str();
+        std::filesystem::path candidate = parent / name.str();
         // Made here, never found: no two tests share a folder.
         if (std::filesystem::create_directory(candidate)) {
             path_ = candidate;
