@@ -138,3 +138,26 @@ TEST_F(JoinerOnTerminal, AfterAStopFromOutsideKeysComeSingleAndUnechoedAgain) {
     ASSERT_TRUE(terminal.WaitForEnd());
     EXPECT_EQ(terminal.ExitStatus(), 0);
 }
+
+// G in floppy mode goes back to the part's name and the ready prompt, so
+// that the diskette can be changed before the part is looked for again.
+// Ctrl+Z at a prompt is a key the line editor ignores, never a stop (with
+// job control, as in an interactive shell, TOLVA runs in a process group of
+// its own, which a stop would stop).
+TEST_F(JoinerOnTerminal, GInFloppyModeShowsThePartAndTheReadyPromptAgain) {
+    MakeParts({1000});
+    TerminalSession terminal("set -m; " + Command("out.dat part 1 F"), folder.Path());
+    Confirm(terminal);
+    ASSERT_TRUE(terminal.WaitForText("WHEN READY")) << terminal.ScreenText();
+    terminal.Press({"C-z", "Enter"});
+    ASSERT_TRUE(terminal.WaitForText(kIndent + "part2.zip")) << terminal.ScreenText();
+    terminal.Press("Enter");
+    ASSERT_TRUE(terminal.WaitForText("somehow not there")) << terminal.ScreenText();
+    terminal.Type("g");
+    terminal.Press("Enter");
+    ASSERT_TRUE(terminal.WaitForText(kQuestion + " g\n" + kIndent + "part2.zip\n" + kReady)) << terminal.ScreenText();
+    terminal.Type("x");
+    terminal.Press("Enter");
+    ASSERT_TRUE(terminal.WaitForEnd());
+    EXPECT_EQ(terminal.ExitStatus(), 0);
+}

@@ -176,6 +176,12 @@ TEST_F(Splitter, AnInputThatCannotBeOpenedEndsWithTheReportAndCreatesNothing) {
         EXPECT_TRUE(EndedWithReport(result, c.number));
         EXPECT_TRUE(result.output.ends_with("The output file names are: part1.zip, part2.zip  etc\r\n"));
         EXPECT_FALSE(fs::exists(folder / "part1.zip"));
+        // The place is an offset inside the program: the same on the next
+        // run, and within the program's file.
+        EXPECT_EQ(Split({c.input, "part", "1"}, "y\n").errors, result.errors);
+        std::size_t dollar = result.errors.find('$');
+        ASSERT_NE(dollar, std::string::npos);
+        EXPECT_LT(std::stoul(result.errors.substr(dollar + 1, 8), nullptr, 16), fs::file_size(ToolPath("MORVANTE")));
     }
 }
 
