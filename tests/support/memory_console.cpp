@@ -72,11 +72,11 @@ void PressModifier() { Queue(Event(device::EventKind::Modifier)); }
 
 void ReleaseKey() { Queue(Event(device::EventKind::Other)); }
 
-void PressKeypadDigit(std::uint8_t digit, bool altDown) {
+void PressKeypadDigit(std::uint8_t digit, bool altDown, bool leftAlt) {
     // With Alt held the key has no character: its digit is composed.
     device::KeyEvent event = Event(device::EventKind::Press, altDown ? 0 : static_cast<std::uint8_t>('0' + digit));
     event.altDown = altDown;
-    event.leftAltDown = altDown;
+    event.leftAltDown = altDown && leftAlt;
     event.keypadDigit = digit;
     Queue(event);
 }

@@ -43,8 +43,9 @@ void Type(std::string_view characters);     // presses of character keys (or typ
 void PressSpecial(std::uint8_t scanCode);   // a key without a character (F1, cursor keys)
 void PressModifier();                       // Shift, Ctrl or Alt alone
 void ReleaseKey();                          // an event that is no key press
-// A keypad digit key, with Alt held (it then has no character) or without.
-void PressKeypadDigit(std::uint8_t digit, bool altDown);
+// A keypad digit key, with Alt held (it then has no character) or without;
+// the Alt held is the left one unless leftAlt is false.
+void PressKeypadDigit(std::uint8_t digit, bool altDown, bool leftAlt = true);
 void ReleaseAlt();                          // an Alt key let go
 
 // One step of a key script: characters typed, or a key without a character.

@@ -63,8 +63,12 @@ TEST_F(KeysTest, AltWithKeypadDigitsTypesTheCharacterOfThatCodeOnRelease) {
     memory_console::ReleaseAlt();
     for (std::uint8_t digit : {2, 5, 5}) memory_console::PressKeypadDigit(digit, true);
     memory_console::ReleaseAlt();
+    // The right Alt composes as the left one does.
+    for (std::uint8_t digit : {6, 6}) memory_console::PressKeypadDigit(digit, true, false);
+    memory_console::ReleaseAlt();
     EXPECT_EQ(Take(), 65);
     EXPECT_EQ(Take(), 255);
+    EXPECT_EQ(Take(), 66);
 }
 
 TEST_F(KeysTest, AltReleasedWithoutACodeAboveZeroTypesNothing) {

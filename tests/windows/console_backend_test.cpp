@@ -214,8 +214,9 @@ TEST_F(ConsoleBackend, KeyEventsBecomeCharactersAndSpecialKeys) {
     Press(VK_RETURN, 28, '\r', ENHANCED_KEY);  // the keypad's Enter
     Press('X', 45, 'x', LEFT_ALT_PRESSED);
     Press(VK_TAB, 15, '\t', SHIFT_PRESSED);
+    Press('Q', 16, '@', RIGHT_ALT_PRESSED | LEFT_CTRL_PRESSED);  // AltGr, as European layouts send it: a character
     EXPECT_TRUE(KeyWaiting());
-    int expected[] = {'a', 0, 59, 0, 84, 0, 115, 0, 28, 0, 45, 0, 15};
+    int expected[] = {'a', 0, 59, 0, 84, 0, 115, 0, 28, 0, 45, 0, 15, '@'};
     for (int code : expected) EXPECT_EQ(Take(), code);
     EXPECT_FALSE(KeyWaiting());
 }
