@@ -5,6 +5,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
+#include <vector>
+
+#include "platform/fault_injection.h"
 
 #include "part_files.h"
 #include "terminal_session.h"
@@ -160,4 +164,31 @@ TEST_F(JoinerOnTerminal, GInFloppyModeShowsThePartAndTheReadyPromptAgain) {
     terminal.Press("Enter");
     ASSERT_TRUE(terminal.WaitForEnd());
     EXPECT_EQ(terminal.ExitStatus(), 0);
+}
+
+// Each star is on the screen before the next block is copied: in the record
+// of TOLVA's calls (its sweep program, which is TOLVA with the fault seam),
+// a write to the terminal comes between every two block copies of a part.
+TEST_F(JoinerOnTerminal, EachStarShowsBeforeTheNextBlockIsCopied) {
+    constexpr int kBlocks = 4;
+    MakeParts({kBlocks * 57344 + 10});
+    fs::path log = folder / "calls.log";
+    TerminalSession terminal("SUITE_SWEEP_PLAN='" + log.string() + "' " +
+                                 (fs::path(SUITE_SWEEP_DIR) / "joiner_sweep").string() + " out.dat part 1",
+                             folder.Path());
+    Confirm(terminal);
+    ASSERT_TRUE(terminal.WaitForText("somehow not there")) << terminal.ScreenText();
+    terminal.Type("x");
+    terminal.Press("Enter");
+    ASSERT_TRUE(terminal.WaitForEnd());
+    std::istringstream calls(ReadWholeFile(log));
+    std::vector<int> writesAfterCopy;  // one entry a copy request
+    std::string line;
+    while (std::getline(calls, line)) {
+        int kind = std::stoi(line);
+        if (kind == static_cast<int>(platform::fault::Call::Copy)) writesAfterCopy.push_back(0);
+        if (kind == static_cast<int>(platform::fault::Call::Write) && !writesAfterCopy.empty()) ++writesAfterCopy.back();
+    }
+    ASSERT_GE(writesAfterCopy.size(), static_cast<std::size_t>(kBlocks)) << ReadWholeFile(log);
+    for (int block = 0; block < kBlocks; ++block) EXPECT_GE(writesAfterCopy[block], 1) << block;
 }
