@@ -1,6 +1,7 @@
 // The in-memory console: the console device's operations over a grid.
 #include "memory_console.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace memory_console {
@@ -150,6 +151,7 @@ void ShowCursor(int column, int row) {
 KeySource Source() { return setup.typedBytes ? KeySource::TypedBytes : KeySource::Keyboard; }
 
 ReadResult ReadEvent(KeyEvent* event, bool wait) {
+    if (wait && toneHz != 0 && setup.exitWhenWaitingWithTone != 0) std::_Exit(setup.exitWhenWaitingWithTone);
     if (scriptNext == scriptLength) return wait ? ReadResult::Ended : ReadResult::NothingWaiting;
     *event = script[scriptNext++];
     return ReadResult::Event;

@@ -22,6 +22,9 @@ struct Setup {
     int cursorRow = 0;
     bool screenAttached = true;  // false: standard output is no screen
     bool typedBytes = false;     // true: the keys are bytes from a pipe
+    // Not 0: a wait for a key while the tone sounds ends the process with
+    // this exit code (for a tool run whole in a death test).
+    int exitWhenWaitingWithTone = 0;
 };
 
 // A blank grid, an empty key script, no tone, nothing counted.
