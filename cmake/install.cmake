@@ -4,7 +4,7 @@
 #   cpack --preset linux                  build/floppy-suite_<version>_<arch>.deb (under /usr)
 #                                         and build/floppy-suite-<version>-Linux.tar.gz
 #
-#   bin/                       the seven tools
+#   bin/                       the seven tools, stripped, and their lower-case names as links to them
 #   share/floppy-suite/        talmiro.dat (the converters read it from the current folder)
 #   share/man/man1/            the manual pages, compressed; a family's other tools are .so links
 #   share/doc/floppy-suite/    README.md and design.md
@@ -20,7 +20,16 @@ set(suite_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/floppy-suite)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
+# Installed stripped, as the packages are.
+install(CODE "set(CMAKE_INSTALL_DO_STRIP TRUE)")
 install(TARGETS ${suite_installed_tools} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The names a Linux user types: morvante, tolva, ... (links installed as links).
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/lower-case-names)
+foreach(tool IN LISTS suite_installed_tools)
+  string(TOLOWER ${tool} name)
+  file(CREATE_LINK ${tool} ${CMAKE_BINARY_DIR}/lower-case-names/${name} SYMBOLIC)
+  install(FILES ${CMAKE_BINARY_DIR}/lower-case-names/${name} DESTINATION ${CMAKE_INSTALL_BINDIR})
+endforeach()
 install(FILES data/talmiro.dat DESTINATION ${CMAKE_INSTALL_DATADIR}/floppy-suite)
 install(FILES README.md docs/design.md DESTINATION ${suite_doc_dir})
 
