@@ -139,7 +139,7 @@ void CreatePart(BlockFile& part, const ShortText& baseName, std::int32_t partNum
 
 void CreateJoinedFile(BlockFile& file, const ShortText& name, const ShortText& baseName) {
     BindFile(file, name);
-    if (HasPartForm(name.View(), baseName.View())) RaiseIoError(5);
+    if (HasPartForm(name.View(), baseName.View())) RaiseIoError(platform::errors::kAccessDenied);
     run.baseName = baseName;
     CreateEmpty(file, 1, NamesNoPart);
 }

@@ -11,14 +11,14 @@ bool IsOpen(const BlockFile& file) { return file.state == FileState::Open; }
 // fails with 103.
 bool ReadyForUse(const BlockFile& file) {
     if (PendingIoError() != 0) return false;
-    if (!IsOpen(file)) RaiseIoError(103);
+    if (!IsOpen(file)) RaiseIoError(platform::errors::kFileNotOpen);
     return IsOpen(file);
 }
 
 void Open(BlockFile& file, std::int32_t recordSize, platform::OpenKind kind, FileCheck mayUse) {
     if (PendingIoError() != 0) return;
     if (file.state == FileState::Unbound) {
-        RaiseIoError(102);
+        RaiseIoError(platform::errors::kFileNotBound);
         return;
     }
     if (IsOpen(file)) {
@@ -27,7 +27,7 @@ void Open(BlockFile& file, std::int32_t recordSize, platform::OpenKind kind, Fil
         file.state = FileState::Closed;
     }
     if (recordSize <= 0) {
-        RaiseIoError(2);
+        RaiseIoError(platform::errors::kFileNotFound);
         return;
     }
     SystemName name = ToSystemName(file.name);
@@ -37,7 +37,7 @@ void Open(BlockFile& file, std::int32_t recordSize, platform::OpenKind kind, Fil
     if (error == 0 && mayUse != nullptr && !mayUse(file)) {
         platform::Close(handle);
         if (file.facts.created) platform::Remove(name.bytes);
-        error = 5;
+        error = platform::errors::kAccessDenied;
     }
     // A file this opening made is empty already, and so is a device.
     if (error == 0 && kind == platform::OpenKind::Create && !file.facts.created) {

@@ -68,10 +68,10 @@ bool NameTemporary(unsigned attempt) {
 // record come to be together: an ending signal finds both or neither.
 void CreateTemporary(BlockFile& file, std::int32_t recordSize) {
     platform::FileHandle handle = platform::kNoFile;
-    std::uint16_t error = platform::kFileExists;
-    for (unsigned attempt = 0; attempt < kTemporaryAttempts && error == platform::kFileExists; ++attempt) {
+    std::uint16_t error = platform::errors::kFileExists;
+    for (unsigned attempt = 0; attempt < kTemporaryAttempts && error == platform::errors::kFileExists; ++attempt) {
         if (!NameTemporary(attempt)) {
-            error = 3;  // path not found or name too long
+            error = platform::errors::kPathNotFound;
             break;
         }
         platform::HoldEndings();
@@ -102,7 +102,7 @@ void CopyOver() {
     std::uint16_t error = platform::Open(finalPath, platform::OpenKind::Rewrite, &target, &facts);
     if (error == 0 && !(facts.identity == replacedFile)) {
         platform::Close(target);
-        error = 5;  // not the file that was read
+        error = platform::errors::kAccessDenied;  // not the file that was read
     }
     if (error != 0) {
         RaiseIoError(error);

@@ -21,7 +21,7 @@ std::uint16_t HandOnAsIs(const char* bytes, std::size_t count) {
     std::uint16_t error = outputIsTerminal ? platform::WriteTerminalText(output, bytes, count, &done)
                                            : platform::WriteAll(output, bytes, count, &done);
     // Text the system does not take in full is a failed output, whatever the cause.
-    return error != 0 || done != count ? 101 : 0;
+    return error != 0 || done != count ? platform::errors::kDiskFull : 0;
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ void HandOn(TextStream& stream) {
         std::size_t done = 0;
         if (platform::WriteAll(platform::StandardHandle(stream.which), stream.buffer, stream.used, &done) != 0 ||
             done != stream.used) {
-            error = 101;
+            error = platform::errors::kDiskFull;
         }
     }
     stream.used = 0;

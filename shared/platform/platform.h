@@ -44,9 +44,32 @@ enum class OpenKind {
     Create,    // created when it is missing; held exclusively
 };
 
-// The number CreateReplacement gives when its name is taken (the system's
-// own number for an existing file on Windows).
+// The layer's I/O error numbers (0 = none), the same on every system: each
+// backend maps its system's errors onto them. Windows hands on any other
+// system error code as it is.
+namespace errors {
+inline constexpr std::uint16_t kFileNotFound = 2;
+inline constexpr std::uint16_t kPathNotFound = 3;  // also a name too long to hold
+inline constexpr std::uint16_t kTooManyOpenFiles = 4;
+inline constexpr std::uint16_t kAccessDenied = 5;  // also read-only, in use, or a file a run must not write
+inline constexpr std::uint16_t kInvalidHandle = 6;
+// CreateReplacement's name is taken (the system's own number on Windows).
 inline constexpr std::uint16_t kFileExists = 80;
+inline constexpr std::uint16_t kDiskFull = 101;
+inline constexpr std::uint16_t kFileNotBound = 102;
+inline constexpr std::uint16_t kFileNotOpen = 103;
+inline constexpr std::uint16_t kWriteProtected = 150;
+inline constexpr std::uint16_t kDriveNotReady = 152;
+inline constexpr std::uint16_t kWriteFault = 160;
+inline constexpr std::uint16_t kReadFault = 161;
+inline constexpr std::uint16_t kGeneralFailure = 162;
+// The numbers a processor fault ends the process with.
+inline constexpr std::uint16_t kDivisionByZero = 200;
+inline constexpr std::uint16_t kRangeCheck = 201;
+inline constexpr std::uint16_t kStackOverflow = 202;
+inline constexpr std::uint16_t kArithmeticOverflow = 215;
+inline constexpr std::uint16_t kAccessViolation = 216;
+}  // namespace errors
 
 // The longest path the layer builds or resolves (Linux's limit; far more
 // than a Windows path may hold).
@@ -175,7 +198,7 @@ enum class ReplacementWay {
     CopyOver,
 };
 
-// Creates the new file `name`, which must not exist yet (kFileExists when it
+// Creates the new file `name`, which must not exist yet (errors::kFileExists when it
 // does), to take the place of the file `replaced` later: it starts with that
 // file's permissions, never wider, its group wherever the process may give
 // it (a member of the group may), and its owner where the process may give

@@ -15,7 +15,7 @@ constexpr std::uint8_t kEnter = 13;
 constexpr std::uint8_t kLineFeed = 10;
 constexpr std::uint8_t kTab = 9;
 constexpr char kEndOfKeys = 26;  // what TakeKey gives when no key can come
-constexpr std::uint16_t kReadFault = 161;
+constexpr std::uint16_t kReadFault = platform::errors::kReadFault;
 
 constexpr unsigned kCodeRange = 256;  // a composed code is taken modulo this
 

@@ -40,11 +40,11 @@ bool FolderOf(const char* name, char (&folder)[kPathBytes]) {
 // exists; a missing folder on the way is "path not found" (3).
 std::uint16_t MissingFileOrFolder(const char* name) {
     const char* slash = std::strrchr(name, '/');
-    if (slash == nullptr || slash == name) return 2;  // the current folder and the root always exist
+    if (slash == nullptr || slash == name) return errors::kFileNotFound;  // the current folder and the root always exist
     char folder[kPathBytes];
     struct stat info;
-    if (!FolderOf(name, folder) || posix::CallStat(folder, &info) != 0 || !S_ISDIR(info.st_mode)) return 3;
-    return 2;
+    if (!FolderOf(name, folder) || posix::CallStat(folder, &info) != 0 || !S_ISDIR(info.st_mode)) return errors::kPathNotFound;
+    return errors::kFileNotFound;
 }
 
 bool IsSocket(const char* name) {
@@ -70,16 +70,16 @@ std::uint16_t Admit(int fd, const char* name, bool exclusive, FileFacts* facts) 
     facts->identity.index = static_cast<std::uint64_t>(info.st_ino);
     // A pipe opened for reading and writing holds its own writing end: a
     // read would wait for ever.
-    if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) return 5;
+    if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) return errors::kAccessDenied;
     if (!S_ISREG(info.st_mode)) return 0;  // a device: nothing to share or cut
     facts->otherNames = HasOtherNames(name, info);
     // A regular file without any write bit is read-only, whoever runs us:
     // the superuser's power to write it anyway must neither open nor empty
     // it. A file this opening made is its own, whatever the creation mask left.
-    if (!facts->created && (info.st_mode & 0222) == 0) return 5;
+    if (!facts->created && (info.st_mode & 0222) == 0) return errors::kAccessDenied;
     if (posix::CallLock(fd, exclusive ? F_WRLCK : F_RDLCK) == 0) return 0;
     int error = errno;
-    if (error == EAGAIN || error == EACCES) return 5;  // another run holds it: a sharing violation
+    if (error == EAGAIN || error == EACCES) return errors::kAccessDenied;  // another run holds it: a sharing violation
     // A file system that keeps no locks: the file is used as it is, and the
     // callers' identity checks stand alone.
     if (error == ENOLCK || error == EINVAL || error == EOPNOTSUPP) return 0;
@@ -134,8 +134,8 @@ std::uint16_t Open(const char* name, OpenKind kind, FileHandle* handle, FileFact
     int fd = OpenFile(name, kind, &facts->created);
     if (fd < 0) {
         int error = errno;
-        if (error == ENOENT) return kind == OpenKind::Create ? 3 : MissingFileOrFolder(name);
-        if (error == ENXIO && IsSocket(name)) return 5;
+        if (error == ENOENT) return kind == OpenKind::Create ? errors::kPathNotFound : MissingFileOrFolder(name);
+        if (error == ENXIO && IsSocket(name)) return errors::kAccessDenied;
         return MapErrno(error, Direction::Other);
     }
     if (std::uint16_t refusal = Admit(fd, name, kind != OpenKind::Existing, facts); refusal != 0) {
@@ -238,10 +238,10 @@ std::uint16_t PutInPlace(const char* from, const char* to, const FileIdentity& e
     // Held exclusively from here to after the rename: a run that writes `to`
     // holds it, and then nothing of it is replaced.
     int fd = posix::CallOpen(to, O_RDWR | O_CLOEXEC, 0);
-    if (fd < 0) return errno == ENOENT ? 5 : MapErrno(errno, Direction::Other);
+    if (fd < 0) return errno == ENOENT ? errors::kAccessDenied : MapErrno(errno, Direction::Other);
     FileFacts facts;
     std::uint16_t error = Admit(fd, to, true, &facts);
-    if (error == 0 && !(facts.identity == expected)) error = 5;  // not the file that was read
+    if (error == 0 && !(facts.identity == expected)) error = errors::kAccessDenied;  // not the file that was read
     if (error == 0 && posix::CallRename(from, to) != 0) error = MapErrno(errno, Direction::Other);
     posix::CallClose(fd);
     if (error != 0) return error;
@@ -270,7 +270,7 @@ bool NamesIgnoreLetterCase() { return false; }
 
 std::uint16_t ListFolder(const char* folder, FolderVisitor visit, void* context) {
     int fd = posix::CallOpen(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
-    if (fd < 0) return errno == ENOENT ? 3 : MapErrno(errno, Direction::Read);
+    if (fd < 0) return errno == ENOENT ? errors::kPathNotFound : MapErrno(errno, Direction::Read);
     // Room for some hundred entries a request; a larger folder takes more requests.
     constexpr std::size_t kEntryBytes = 32768;
     alignas(struct dirent64) static char entries[kEntryBytes];
@@ -300,7 +300,7 @@ std::uint16_t FinalPath(const char* name, char* path, std::size_t capacity) {
     char resolved[PATH_MAX];
     if (posix::CallRealpath(name, resolved) == nullptr) return MapErrno(errno, Direction::Other);
     std::size_t length = std::strlen(resolved);
-    if (length >= capacity) return 3;
+    if (length >= capacity) return errors::kPathNotFound;
     std::memcpy(path, resolved, length + 1);
     return 0;
 }

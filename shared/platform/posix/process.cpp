@@ -41,7 +41,7 @@ constexpr int kEndingSignals[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGILL,  SIGTRAP,  
 // The exit code of a process that finds a standard descriptor closed and
 // cannot hold its place: the general fault, since no report can be trusted
 // to reach anyone.
-constexpr int kNoNullDevice = 162;
+constexpr int kNoNullDevice = errors::kGeneralFailure;
 
 // The fault and ending handlers run on a stack of their own, so that a stack
 // overflow can still be reported. 64 KiB is far more than the report needs.
@@ -78,11 +78,11 @@ std::uint32_t FaultLocation(void* context) {
 }
 
 void OnFault(int signal, siginfo_t* info, void* context) {
-    std::uint16_t number = 216;  // access to memory that may not be accessed
-    if (signal == SIGFPE) number = 200;
+    std::uint16_t number = errors::kAccessViolation;
+    if (signal == SIGFPE) number = errors::kDivisionByZero;
     if (signal == SIGSEGV && stackTop != 0) {
         auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
-        if (address < stackTop && stackTop - address <= stackReach + kGuardBytes) number = 202;
+        if (address < stackTop && stackTop - address <= stackReach + kGuardBytes) number = errors::kStackOverflow;
     }
     endingInHandler = 1;
     if (faultReporter != nullptr) faultReporter(number, FaultLocation(context));

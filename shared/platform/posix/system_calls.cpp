@@ -228,29 +228,31 @@ int CallPoll(struct pollfd* watched, unsigned count, int timeoutMs) {
 unsigned short MapErrno(int error, Direction direction) {
     switch (error) {
         case 0: return 0;
-        case ENOENT: return 2;
+        case ENOENT: return errors::kFileNotFound;
         case ENOTDIR:
-        case ENAMETOOLONG: return 3;
+        case ENAMETOOLONG: return errors::kPathNotFound;
         case EMFILE:
-        case ENFILE: return 4;
+        case ENFILE: return errors::kTooManyOpenFiles;
         case EACCES:
         case EPERM:
-        case EISDIR: return 5;
-        case EBADF: return 6;
-        case EEXIST: return kFileExists;
+        case EISDIR: return errors::kAccessDenied;
+        case EBADF: return errors::kInvalidHandle;
+        case EEXIST: return errors::kFileExists;
         case ENOSPC:
         case EDQUOT:
-        case EFBIG: return 101;
-        case EROFS: return 150;
+        case EFBIG: return errors::kDiskFull;
+        case EROFS: return errors::kWriteProtected;
         case ENXIO:
         case ENODEV:
 #ifdef ENOMEDIUM
         case ENOMEDIUM:
 #endif
-            return 152;
+            return errors::kDriveNotReady;
         case EIO:
-            return direction == Direction::Read ? 161 : direction == Direction::Write ? 160 : 162;
-        default: return 162;
+            return direction == Direction::Read    ? errors::kReadFault
+                   : direction == Direction::Write ? errors::kWriteFault
+                                                   : errors::kGeneralFailure;
+        default: return errors::kGeneralFailure;
     }
 }
 

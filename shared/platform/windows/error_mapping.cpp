@@ -1,5 +1,7 @@
 #include "error_mapping.h"
 
+#include "../platform.h"
+
 namespace platform::windows {
 namespace {
 
@@ -14,10 +16,9 @@ constexpr std::uint32_t kDirectoryNotEmpty = 145;
 constexpr std::uint32_t kAlreadyExists = 183;
 constexpr std::uint32_t kFileNameTooLong = 206;
 
-constexpr std::uint16_t kAccessDenied = 5;
-constexpr std::uint16_t kPathNotFound = 3;
-constexpr std::uint16_t kLayerDiskFull = 101;
-constexpr std::uint16_t kGeneralFailure = 162;
+using errors::kAccessDenied;
+using errors::kGeneralFailure;
+using errors::kPathNotFound;
 constexpr std::uint32_t kLargestNumber = 0xFFFF;
 
 }  // namespace
@@ -30,7 +31,7 @@ std::uint16_t MapSystemError(std::uint32_t code) {
         case kSharingViolation:
         case kDirectoryNotEmpty:
         case kAlreadyExists: return kAccessDenied;
-        case kDiskFull: return kLayerDiskFull;
+        case kDiskFull: return errors::kDiskFull;
         case kFileNameTooLong: return kPathNotFound;
         default: return static_cast<std::uint16_t>(code);
     }

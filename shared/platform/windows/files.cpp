@@ -31,7 +31,7 @@ std::uint16_t ToWide(const char* name, WideName* wide) {
     return 0;
 }
 
-constexpr std::uint16_t kAccessDenied = 5;
+using errors::kAccessDenied;
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
@@ -258,7 +258,7 @@ std::uint16_t Remove(const char* name) {
 std::uint16_t FinalPath(const char* name, char* path, std::size_t capacity) {
     // The suite follows no links on Windows: the name is the file's path.
     std::size_t length = std::strlen(name);
-    if (length >= capacity) return 3;
+    if (length >= capacity) return errors::kPathNotFound;
     std::memcpy(path, name, length + 1);
     return 0;
 }
@@ -281,7 +281,7 @@ std::uint16_t ListFolder(const char* folder, FolderVisitor visit, void* context)
     if (std::uint16_t error = ToWide(folder, &pattern); error != 0) return error;
     std::size_t length = std::wcslen(pattern.units);
     bool ended = length == 0 || IsSeparator(pattern.units[length - 1]) || pattern.units[length - 1] == L':';
-    if (length + 3 > static_cast<std::size_t>(kWideNameUnits)) return 3;
+    if (length + 3 > static_cast<std::size_t>(kWideNameUnits)) return errors::kPathNotFound;
     std::wcscpy(pattern.units + length, ended ? L"*" : L"\\*");
     WIN32_FIND_DATAW found;
     HANDLE search = windows::CallFindFirstFile(pattern.units, &found);

@@ -40,16 +40,16 @@ constexpr ULONG kFaultStackBytes = 64 * 1024;
 std::uint16_t FaultNumber(DWORD code) {
     switch (code) {
         case EXCEPTION_INT_DIVIDE_BY_ZERO:
-        case EXCEPTION_FLT_DIVIDE_BY_ZERO: return 200;
-        case EXCEPTION_ARRAY_BOUNDS_EXCEEDED: return 201;
-        case EXCEPTION_STACK_OVERFLOW: return 202;
-        case EXCEPTION_INT_OVERFLOW: return 215;
+        case EXCEPTION_FLT_DIVIDE_BY_ZERO: return errors::kDivisionByZero;
+        case EXCEPTION_ARRAY_BOUNDS_EXCEEDED: return errors::kRangeCheck;
+        case EXCEPTION_STACK_OVERFLOW: return errors::kStackOverflow;
+        case EXCEPTION_INT_OVERFLOW: return errors::kArithmeticOverflow;
         case EXCEPTION_ACCESS_VIOLATION:
         case EXCEPTION_IN_PAGE_ERROR:
         case EXCEPTION_GUARD_PAGE:
         case EXCEPTION_DATATYPE_MISALIGNMENT:
         case EXCEPTION_ILLEGAL_INSTRUCTION:
-        case EXCEPTION_PRIV_INSTRUCTION: return 216;
+        case EXCEPTION_PRIV_INSTRUCTION: return errors::kAccessViolation;
         default: return 0;
     }
 }
