@@ -155,8 +155,13 @@ std::uint16_t Open(const char* name, OpenKind kind, FileHandle* handle, FileFact
 // bytes read (0 at the end of the data).
 std::uint16_t ReadSome(FileHandle handle, void* buffer, std::size_t count, std::size_t* done);
 
-// Writes all count bytes, continuing after short writes; a system that takes
-// nothing at all is a full disk (101). *done holds the bytes written.
+// One write request; an interrupted request is repeated. *done holds the
+// bytes the system took, which may be fewer than count, or none.
+std::uint16_t WriteSome(FileHandle handle, const void* buffer, std::size_t count, std::size_t* done);
+
+// Writes all count bytes, continuing after short writes; a write that takes
+// nothing at all is a full disk (errors::kDiskFull). *done holds the bytes
+// written. The same on every system, over WriteSome.
 std::uint16_t WriteAll(FileHandle handle, const void* buffer, std::size_t count, std::size_t* done);
 
 // Writes text to a terminal (IsTerminal) so that it shows as the characters

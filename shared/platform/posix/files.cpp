@@ -154,8 +154,11 @@ std::uint16_t ReadSome(FileHandle handle, void* buffer, std::size_t count, std::
     return 0;
 }
 
-std::uint16_t WriteAll(FileHandle handle, const void* buffer, std::size_t count, std::size_t* done) {
-    if (posix::CallWriteAll(static_cast<int>(handle), buffer, count, done) != 0) return MapErrno(errno, Direction::Write);
+std::uint16_t WriteSome(FileHandle handle, const void* buffer, std::size_t count, std::size_t* done) {
+    *done = 0;
+    ssize_t took = posix::CallWrite(static_cast<int>(handle), buffer, count);
+    if (took < 0) return MapErrno(errno, Direction::Write);
+    *done = static_cast<std::size_t>(took);
     return 0;
 }
 

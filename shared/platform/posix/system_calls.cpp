@@ -90,27 +90,10 @@ ssize_t CallRead(int fd, void* buffer, std::size_t count) {
     return Transferred(Call::Read, count, [&](std::size_t allowed) { return ::read(fd, buffer, allowed); });
 }
 
-int CallWriteAll(int fd, const void* buffer, std::size_t count, std::size_t* done) {
-    const char* bytes = static_cast<const char*>(buffer);
-    *done = 0;
-    while (*done < count) {
-        int error = 0;
-        std::size_t allowed = Allowed(Call::Write, count - *done, &error);
-        ssize_t took = -1;
-        if (error != 0) {
-            errno = error;
-        } else {
-            took = allowed == 0 ? 0 : ::write(fd, bytes + *done, allowed);
-        }
-        if (took < 0 && errno == EINTR) continue;
-        if (took < 0) return -1;
-        if (took == 0) {  // the system takes nothing more: the medium is full
-            errno = ENOSPC;
-            return -1;
-        }
-        *done += static_cast<std::size_t>(took);
-    }
-    return 0;
+ssize_t CallWrite(int fd, const void* buffer, std::size_t count) {
+    return Transferred(Call::Write, count, [&](std::size_t allowed) {
+        return allowed == 0 ? ssize_t{0} : ::write(fd, buffer, allowed);
+    });
 }
 
 ssize_t CallCopyFileRange(int from, int to, std::size_t count) {

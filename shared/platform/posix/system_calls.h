@@ -20,9 +20,8 @@ namespace platform::posix {
 int CallOpen(const char* name, int flags, mode_t mode);
 // One read request.
 ssize_t CallRead(int fd, void* buffer, std::size_t count);
-// Writes all count bytes, continuing after short writes; a write that takes
-// nothing fails with ENOSPC (the medium is full). *done holds the bytes written.
-int CallWriteAll(int fd, const void* buffer, std::size_t count, std::size_t* done);
+// One write request.
+ssize_t CallWrite(int fd, const void* buffer, std::size_t count);
 // One copy_file_range request between the two descriptors' positions.
 ssize_t CallCopyFileRange(int from, int to, std::size_t count);
 // The descriptor is released even when close reports an error, so it is

@@ -156,8 +156,11 @@ std::uint16_t ReadSome(FileHandle handle, void* buffer, std::size_t count, std::
     return 0;
 }
 
-std::uint16_t WriteAll(FileHandle handle, const void* buffer, std::size_t count, std::size_t* done) {
-    if (!windows::CallWriteAll(AsHandle(handle), buffer, count, done)) return MapSystemError(GetLastError());
+std::uint16_t WriteSome(FileHandle handle, const void* buffer, std::size_t count, std::size_t* done) {
+    DWORD took = 0;
+    BOOL written = windows::CallWriteFile(AsHandle(handle), buffer, count, &took);
+    *done = took;
+    if (!written) return MapSystemError(GetLastError());
     return 0;
 }
 

@@ -91,24 +91,11 @@ BOOL CallReadFile(HANDLE handle, void* buffer, std::size_t size, DWORD* done) {
     return ::ReadFile(handle, buffer, count, done, nullptr);
 }
 
-BOOL CallWriteAll(HANDLE handle, const void* buffer, std::size_t count, std::size_t* done) {
-    const char* bytes = static_cast<const char*>(buffer);
+BOOL CallWriteFile(HANDLE handle, const void* buffer, std::size_t count, DWORD* done) {
+    DWORD request = RequestSize(count);
     *done = 0;
-    while (*done < count) {
-        DWORD request = RequestSize(count - *done);
-        DWORD took = 0;
-        if (Refused(Call::Write, &request)) return FALSE;
-        if (request != 0 && !::WriteFile(handle, bytes + *done, request, &took, nullptr)) {
-            *done += took;
-            return FALSE;
-        }
-        if (took == 0) {  // the system takes nothing more: the medium is full
-            SetLastError(ERROR_DISK_FULL);
-            return FALSE;
-        }
-        *done += took;
-    }
-    return TRUE;
+    if (Refused(Call::Write, &request)) return FALSE;
+    return request == 0 || ::WriteFile(handle, buffer, request, done, nullptr);
 }
 
 BOOL CallCloseHandle(HANDLE handle) { return Closed(Call::Close, handle); }

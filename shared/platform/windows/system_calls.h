@@ -19,9 +19,8 @@ namespace platform::windows {
 HANDLE CallCreateFile(const wchar_t* name, DWORD creation);
 // One read request (of at most 1 GiB).
 BOOL CallReadFile(HANDLE handle, void* buffer, std::size_t count, DWORD* done);
-// Writes all count bytes, continuing after short writes; a write that takes
-// nothing fails with ERROR_DISK_FULL. *done holds the bytes written.
-BOOL CallWriteAll(HANDLE handle, const void* buffer, std::size_t count, std::size_t* done);
+// One write request (of at most 1 GiB).
+BOOL CallWriteFile(HANDLE handle, const void* buffer, std::size_t count, DWORD* done);
 BOOL CallCloseHandle(HANDLE handle);
 // The length through the file pointer: the position is saved, the end
 // found and the position put back.

@@ -9,6 +9,7 @@
 #include <cerrno>
 
 #include "../../console_device.h"
+#include "../../platform.h"
 #include "../../terminal_text.h"
 #include "../system_calls.h"
 #include "terminal.h"
@@ -48,7 +49,7 @@ bool columnKnown = false;
 
 void Flush() {
     std::size_t done = 0;
-    posix::CallWriteAll(kScreen, output, outputUsed, &done);  // the drawing reports nothing, whatever happens
+    platform::WriteAll(kScreen, output, outputUsed, &done);  // the drawing reports nothing, whatever happens
     outputUsed = 0;
 }
 

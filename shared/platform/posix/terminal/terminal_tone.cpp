@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "../../console_device.h"
+#include "../../platform.h"
 #include "../system_calls.h"
 #include "terminal.h"
 
@@ -78,7 +79,7 @@ void SendSpeaker(int hz) {
     event.code = SND_TONE;
     event.value = hz;
     std::size_t done = 0;
-    posix::CallWriteAll(toneHandle, &event, sizeof event, &done);  // a tone that does not sound is no failure of the tool
+    platform::WriteAll(toneHandle, &event, sizeof event, &done);  // a tone that does not sound is no failure of the tool
 }
 
 void RingBell() {
@@ -86,7 +87,7 @@ void RingBell() {
     for (int handle : kScreens) {
         if (posix::CallIsatty(handle) != 0) {
             std::size_t done = 0;
-            posix::CallWriteAll(handle, &kBell, 1, &done);
+            platform::WriteAll(handle, &kBell, 1, &done);
             return;
         }
     }
