@@ -60,15 +60,15 @@ void Clear() {
 
 void Record(std::FILE* log) { record = log; }
 
-bool Disturb(Call call, int* error, std::size_t* takeAtMost) {
+bool Disturb(Call call, Disturbance* how) {
     unsigned number = ++seen[static_cast<int>(call)];
     bool disturbed = false;
     for (const Plan& plan : plans) {
         if (plan.call == call && number >= plan.first && number <= plan.last && plan.signal != 0) {
             std::raise(plan.signal);
         } else if (plan.call == call && number >= plan.first && number <= plan.last) {
-            *error = plan.error;
-            *takeAtMost = plan.takeAtMost;
+            how->error = plan.error;
+            how->takeAtMost = plan.takeAtMost;
             disturbed = true;
             break;
         }

@@ -50,9 +50,15 @@ void Clear();
 // when the call was disturbed. nullptr stops the record.
 void Record(std::FILE* log);
 
+// What the seam asks of one disturbed call: the system error to fail with
+// (0: none), else the most bytes it may move.
+struct Disturbance {
+    int error = 0;
+    std::size_t takeAtMost = 0;
+};
+
 // The backends' side: counts one call of the kind and gives true when it is
-// to be disturbed, with the error to fail with (0: none) and the most bytes
-// it may move.
-bool Disturb(Call call, int* error, std::size_t* takeAtMost);
+// to be disturbed, with what to do in *how.
+bool Disturb(Call call, Disturbance* how);
 
 }  // namespace platform::fault

@@ -19,15 +19,12 @@
 namespace platform::posix {
 namespace {
 
-// What the fault seam asks of one call, if anything.
-struct Disturbance {
-    int error = 0;
-    std::size_t takeAtMost = 0;
-};
+using fault::Disturbance;
 
+// What the fault seam asks of this call, or nullptr when it runs undisturbed.
 const Disturbance* Disturb(fault::Call call) {
     static Disturbance disturbance;
-    if (!fault::Disturb(call, &disturbance.error, &disturbance.takeAtMost)) return nullptr;
+    if (!fault::Disturb(call, &disturbance)) return nullptr;
     return &disturbance;
 }
 
@@ -40,7 +37,7 @@ namespace {
 // Fails the call as the seam asks, or makes it; repeats it while a signal
 // interrupts it.
 template <typename Result, typename SystemCall>
-Result Made(Call kind, Result failed, SystemCall call) {
+Result FailAsInjectedOrRun(Call kind, Result failed, SystemCall call) {
     for (;;) {
         const Disturbance* plan = Disturb(kind);
         Result result;
@@ -55,7 +52,7 @@ Result Made(Call kind, Result failed, SystemCall call) {
 }
 
 // The byte count a disturbed transfer may move.
-std::size_t Allowed(Call kind, std::size_t count, int* error) {
+std::size_t BytesAllowed(Call kind, std::size_t count, int* error) {
     *error = 0;
     const Disturbance* plan = Disturb(kind);
     if (plan == nullptr) return count;
@@ -66,10 +63,10 @@ std::size_t Allowed(Call kind, std::size_t count, int* error) {
 // One request that moves at most count bytes, as many as the seam allows;
 // repeated while a signal interrupts it.
 template <typename Request>
-ssize_t Transferred(Call kind, std::size_t count, Request request) {
+ssize_t TransferAsAllowed(Call kind, std::size_t count, Request request) {
     for (;;) {
         int error = 0;
-        std::size_t allowed = Allowed(kind, count, &error);
+        std::size_t allowed = BytesAllowed(kind, count, &error);
         ssize_t moved = -1;
         if (error != 0) {
             errno = error;
@@ -83,21 +80,21 @@ ssize_t Transferred(Call kind, std::size_t count, Request request) {
 }  // namespace
 
 int CallOpen(const char* name, int flags, mode_t mode) {
-    return Made(Call::Open, -1, [&] { return ::open(name, flags, mode); });
+    return FailAsInjectedOrRun(Call::Open, -1, [&] { return ::open(name, flags, mode); });
 }
 
 ssize_t CallRead(int fd, void* buffer, std::size_t count) {
-    return Transferred(Call::Read, count, [&](std::size_t allowed) { return ::read(fd, buffer, allowed); });
+    return TransferAsAllowed(Call::Read, count, [&](std::size_t allowed) { return ::read(fd, buffer, allowed); });
 }
 
 ssize_t CallWrite(int fd, const void* buffer, std::size_t count) {
-    return Transferred(Call::Write, count, [&](std::size_t allowed) {
+    return TransferAsAllowed(Call::Write, count, [&](std::size_t allowed) {
         return allowed == 0 ? ssize_t{0} : ::write(fd, buffer, allowed);
     });
 }
 
 ssize_t CallCopyFileRange(int from, int to, std::size_t count) {
-    return Transferred(Call::Copy, count, [&](std::size_t allowed) {
+    return TransferAsAllowed(Call::Copy, count, [&](std::size_t allowed) {
         return ::copy_file_range(from, nullptr, to, nullptr, allowed, 0);
     });
 }
@@ -113,51 +110,51 @@ int CallClose(int fd) {
 }
 
 int CallFstat(int fd, struct stat* info) {
-    return Made(Call::Length, -1, [&] { return ::fstat(fd, info); });
+    return FailAsInjectedOrRun(Call::Length, -1, [&] { return ::fstat(fd, info); });
 }
 
 int CallStat(const char* name, struct stat* info) {
-    return Made(Call::Status, -1, [&] { return ::stat(name, info); });
+    return FailAsInjectedOrRun(Call::Status, -1, [&] { return ::stat(name, info); });
 }
 
 int CallLstat(const char* name, struct stat* info) {
-    return Made(Call::Status, -1, [&] { return ::lstat(name, info); });
+    return FailAsInjectedOrRun(Call::Status, -1, [&] { return ::lstat(name, info); });
 }
 
 ssize_t CallListXattr(const char* name, char* list, std::size_t size) {
-    return Made(Call::Status, ssize_t{-1}, [&] { return ::listxattr(name, list, size); });
+    return FailAsInjectedOrRun(Call::Status, ssize_t{-1}, [&] { return ::listxattr(name, list, size); });
 }
 
 int CallFsync(int fd) {
-    return Made(Call::Flush, -1, [&] { return ::fsync(fd); });
+    return FailAsInjectedOrRun(Call::Flush, -1, [&] { return ::fsync(fd); });
 }
 
 ssize_t CallGetdents(int fd, void* buffer, std::size_t size) {
-    return Made(Call::List, ssize_t{-1}, [&] { return ::getdents64(fd, buffer, size); });
+    return FailAsInjectedOrRun(Call::List, ssize_t{-1}, [&] { return ::getdents64(fd, buffer, size); });
 }
 
 int CallFtruncate(int fd, off_t length) {
-    return Made(Call::Truncate, -1, [&] { return ::ftruncate(fd, length); });
+    return FailAsInjectedOrRun(Call::Truncate, -1, [&] { return ::ftruncate(fd, length); });
 }
 
 int CallFchown(int fd, uid_t owner, gid_t group) {
-    return Made(Call::Owner, -1, [&] { return ::fchown(fd, owner, group); });
+    return FailAsInjectedOrRun(Call::Owner, -1, [&] { return ::fchown(fd, owner, group); });
 }
 
 int CallFchmod(int fd, mode_t mode) {
-    return Made(Call::Mode, -1, [&] { return ::fchmod(fd, mode); });
+    return FailAsInjectedOrRun(Call::Mode, -1, [&] { return ::fchmod(fd, mode); });
 }
 
 int CallRename(const char* from, const char* to) {
-    return Made(Call::Rename, -1, [&] { return std::rename(from, to); });
+    return FailAsInjectedOrRun(Call::Rename, -1, [&] { return std::rename(from, to); });
 }
 
 int CallUnlink(const char* name) {
-    return Made(Call::Remove, -1, [&] { return ::unlink(name); });
+    return FailAsInjectedOrRun(Call::Remove, -1, [&] { return ::unlink(name); });
 }
 
 char* CallRealpath(const char* name, char* resolved) {
-    return Made(Call::Resolve, static_cast<char*>(nullptr), [&] { return ::realpath(name, resolved); });
+    return FailAsInjectedOrRun(Call::Resolve, static_cast<char*>(nullptr), [&] { return ::realpath(name, resolved); });
 }
 
 int CallLock(int fd, short type) {
@@ -169,35 +166,35 @@ int CallLock(int fd, short type) {
     whole.l_whence = SEEK_SET;
     whole.l_start = 0;
     whole.l_len = 0;
-    return Made(Call::Lock, -1, [&] { return ::fcntl(fd, F_OFD_SETLK, &whole); });
+    return FailAsInjectedOrRun(Call::Lock, -1, [&] { return ::fcntl(fd, F_OFD_SETLK, &whole); });
 }
 
 int CallIsatty(int fd) {
-    return Made(Call::Terminal, 0, [&] { return ::isatty(fd); });
+    return FailAsInjectedOrRun(Call::Terminal, 0, [&] { return ::isatty(fd); });
 }
 
 int CallDescriptorFlags(int fd) {
-    return Made(Call::Status, -1, [&] { return ::fcntl(fd, F_GETFD); });
+    return FailAsInjectedOrRun(Call::Status, -1, [&] { return ::fcntl(fd, F_GETFD); });
 }
 
 ssize_t CallReadlink(const char* name, char* buffer, std::size_t size) {
-    return Made(Call::Resolve, static_cast<ssize_t>(-1), [&] { return ::readlink(name, buffer, size); });
+    return FailAsInjectedOrRun(Call::Resolve, static_cast<ssize_t>(-1), [&] { return ::readlink(name, buffer, size); });
 }
 
 int CallTcgetattr(int fd, struct termios* modes) {
-    return Made(Call::Terminal, -1, [&] { return ::tcgetattr(fd, modes); });
+    return FailAsInjectedOrRun(Call::Terminal, -1, [&] { return ::tcgetattr(fd, modes); });
 }
 
 int CallTcsetattr(int fd, const struct termios* modes) {
-    return Made(Call::Terminal, -1, [&] { return ::tcsetattr(fd, TCSANOW, modes); });
+    return FailAsInjectedOrRun(Call::Terminal, -1, [&] { return ::tcsetattr(fd, TCSANOW, modes); });
 }
 
 pid_t CallTcgetpgrp(int fd) {
-    return Made(Call::Terminal, static_cast<pid_t>(-1), [&] { return ::tcgetpgrp(fd); });
+    return FailAsInjectedOrRun(Call::Terminal, static_cast<pid_t>(-1), [&] { return ::tcgetpgrp(fd); });
 }
 
 int CallIoctl(int fd, unsigned long request, std::uintptr_t argument) {
-    return Made(Call::Terminal, -1, [&] { return ::ioctl(fd, request, argument); });
+    return FailAsInjectedOrRun(Call::Terminal, -1, [&] { return ::ioctl(fd, request, argument); });
 }
 
 int CallPoll(struct pollfd* watched, unsigned count, int timeoutMs) {

@@ -1,3 +1,8 @@
+// Left direct, as they cannot fail in a way the tools could meet or do no
+// I/O: sigaction, sigprocmask, sigemptyset, sigaddset, signal, raise,
+// sigaltstack (the signal and fault handlers), getpid, getpgrp, geteuid,
+// getrlimit, clock_gettime, nanosleep, _exit.
+//
 // Every system call of the POSIX backend's files goes through one of these
 // wrappers, named after the call it makes. Each asks the fault-injection seam
 // first, so that a test can make any of them fail (or, for reads, writes and

@@ -9,13 +9,9 @@ namespace {
 
 using fault::Call;
 
-// What the fault seam asks of one call, if anything.
-struct Disturbance {
-    int error = 0;
-    std::size_t takeAtMost = 0;
-};
+using fault::Disturbance;
 
-bool Disturbed(Call call, Disturbance* how) { return fault::Disturb(call, &how->error, &how->takeAtMost); }
+bool Disturbed(Call call, Disturbance* how) { return fault::Disturb(call, how); }
 
 // Whether the seam fails this call; if so, the injected code is the thread's
 // last error, as after the system's own failure.
