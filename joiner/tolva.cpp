@@ -5,13 +5,12 @@
 #include "core.h"
 #include "partset.h"
 #include "window.h"
+#include "platform/ascii.h"
 
 namespace {
 
 enum class Step { Name, Ready, Open, Missing, Copy, DoneAtReady, DoneAtMissing };
 
-// The key the console hands over for Ctrl+C when it does not interrupt.
-constexpr char kInterruptKey = 3;
 // The warning tone: a random pitch from 1001 to 3892 Hz, briefly.
 constexpr std::uint16_t kLowestToneHz = 1001;
 constexpr std::uint32_t kToneSpreadHz = 2892;
@@ -77,7 +76,7 @@ void CopyPart() {
             // Any key is used up; only Ctrl+C handed over as a key ends the run.
             char key = TakeKey();
             CheckIo();
-            if (key == kInterruptKey) EndProgram(0);
+            if (key == ascii::kCtrlC) EndProgram(0);  // Ctrl+C handed over as a key
         }
         std::uint16_t copied = 0;
         CopyBlock(partFile, outputFile, transferBuffer, kTransferBlockBytes, copied);

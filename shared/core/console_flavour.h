@@ -14,8 +14,8 @@ void ConsoleStart();
 // fault) before anything else is written; must be safe in a signal handler.
 void ConsoleEnd();
 
-// Standard output's buffer is handed on. Gives an I/O error number or 0.
-std::uint16_t ConsoleHandOn(const char* bytes, std::size_t count);
+// Writes standard output's buffer to the console. Gives an I/O error number or 0.
+std::uint16_t ConsoleWrite(const char* bytes, std::size_t count);
 
 // Standard input's buffer is used up: fills it with the next bytes. *got 0
 // means the end of the input. Gives an I/O error number or 0.

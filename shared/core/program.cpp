@@ -45,7 +45,7 @@ void WriteReport(std::uint16_t number, std::uint32_t location) {
     platform::WriteAll(platform::StandardHandle(platform::StandardStream::Error), report, length, &done);
 }
 
-void HandOnBoth() {
+void FlushBoth() {
     EndWrite(StandardOutput);
     EndWrite(StandardError);
 }
@@ -62,7 +62,7 @@ void GiveBack() {
     GiveBack();
     pendingError = 0;  // so that handing on the streams below still works
     WriteReport(number, location);
-    HandOnBoth();
+    FlushBoth();
     platform::ExitProcess(number);
 }
 
@@ -104,6 +104,6 @@ void StartProgram(int argc, char** argv) {
 
 void EndProgram(int code) {
     ConsoleEnd();
-    HandOnBoth();
+    FlushBoth();
     platform::ExitProcess(code);
 }

@@ -15,7 +15,7 @@ bool Passes(unsigned char byte) { return byte == '\r' || byte == '\n' || byte ==
 
 // On a terminal the bytes show as the characters of names; elsewhere every
 // byte goes as it is.
-std::uint16_t HandOnAsIs(const char* bytes, std::size_t count) {
+std::uint16_t WriteAsIs(const char* bytes, std::size_t count) {
     std::size_t done = 0;
     platform::FileHandle output = platform::StandardHandle(platform::StandardStream::Output);
     std::uint16_t error = outputIsTerminal ? platform::WriteTerminalText(output, bytes, count, &done)
@@ -30,13 +30,13 @@ void ConsoleStart() { outputIsTerminal = platform::IsTerminal(platform::Standard
 
 void ConsoleEnd() {}
 
-std::uint16_t ConsoleHandOn(const char* bytes, std::size_t count) {
-    if (!outputIsTerminal) return HandOnAsIs(bytes, count);
+std::uint16_t ConsoleWrite(const char* bytes, std::size_t count) {
+    if (!outputIsTerminal) return WriteAsIs(bytes, count);
     char shown[kStreamBufferBytes];
     while (count > 0) {
         std::size_t take = count < sizeof shown ? count : sizeof shown;
         platform::ShowOnTerminal(bytes, take, shown, Passes);
-        if (std::uint16_t error = HandOnAsIs(shown, take); error != 0) return error;
+        if (std::uint16_t error = WriteAsIs(shown, take); error != 0) return error;
         bytes += take;
         count -= take;
     }

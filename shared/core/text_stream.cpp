@@ -30,11 +30,11 @@ bool ReadyForInput(const TextStream& stream) {
     return false;
 }
 
-void HandOn(TextStream& stream) {
+void FlushBuffer(TextStream& stream) {
     if (stream.used == 0) return;
     std::uint16_t error = 0;
     if (stream.which == platform::StandardStream::Output) {
-        error = ConsoleHandOn(stream.buffer, stream.used);
+        error = ConsoleWrite(stream.buffer, stream.used);
     } else {
         std::size_t done = 0;
         if (platform::WriteAll(platform::StandardHandle(stream.which), stream.buffer, stream.used, &done) != 0 ||
@@ -54,7 +54,7 @@ void Append(TextStream& stream, const char* bytes, std::size_t count) {
         stream.used = static_cast<std::uint16_t>(stream.used + take);
         bytes += take;
         count -= take;
-        if (stream.used == kStreamBufferBytes) HandOn(stream);
+        if (stream.used == kStreamBufferBytes) FlushBuffer(stream);
     }
 }
 
@@ -100,11 +100,11 @@ void EndLine(TextStream& stream) {
     if (!ReadyForOutput(stream)) return;
     static const char kLineEnd[2] = {kCarriageReturn, kLineFeed};
     Append(stream, kLineEnd, 2);
-    if (PendingIoError() == 0) HandOn(stream);
+    if (PendingIoError() == 0) FlushBuffer(stream);
 }
 
 void EndWrite(TextStream& stream) {
-    if (ReadyForOutput(stream)) HandOn(stream);
+    if (ReadyForOutput(stream)) FlushBuffer(stream);
 }
 
 ShortText ReadText(TextStream& stream) {

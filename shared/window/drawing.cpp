@@ -5,16 +5,17 @@
 #include "../platform/platform.h"
 #include "../window.h"
 #include "window_console.h"
+#include "../platform/ascii.h"
 
 namespace window {
 namespace {
 
 namespace device = platform::console;
 
-constexpr char kBell = 7;
-constexpr char kBackspace = 8;
-constexpr char kLineFeed = 10;
-constexpr char kCarriageReturn = 13;
+using ascii::kBell;
+using ascii::kBackspace;
+using ascii::kLineFeed;
+using ascii::kCarriageReturn;
 
 enum class ScreenState : std::uint8_t { NotOpened, Open, Absent };
 

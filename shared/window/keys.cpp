@@ -5,15 +5,16 @@
 #include "../platform/console_device.h"
 #include "../window.h"
 #include "window_console.h"
+#include "../platform/ascii.h"
 
 namespace window {
 namespace {
 
 namespace device = platform::console;
 
-constexpr std::uint8_t kEnter = 13;
-constexpr std::uint8_t kLineFeed = 10;
-constexpr std::uint8_t kTab = 9;
+constexpr std::uint8_t kEnter = ascii::kCarriageReturn;
+using ascii::kLineFeed;
+using ascii::kTab;
 constexpr char kEndOfKeys = 26;  // what TakeKey gives when no key can come
 constexpr std::uint16_t kReadFault = platform::errors::kReadFault;
 

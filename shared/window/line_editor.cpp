@@ -4,6 +4,7 @@
 
 #include "../platform/console_device.h"
 #include "window_console.h"
+#include "../platform/ascii.h"
 
 namespace window {
 namespace {
@@ -13,12 +14,12 @@ namespace scan = platform::console::scan;
 // With its CR LF the longest line exactly fills a 256-byte stream buffer.
 constexpr std::size_t kLineBytes = 254;
 
-constexpr std::uint8_t kBackspace = 8;
-constexpr std::uint8_t kEnter = 13;
+using ascii::kBackspace;
+constexpr std::uint8_t kEnter = ascii::kCarriageReturn;
 constexpr std::uint8_t kCtrlS = 19;
 constexpr std::uint8_t kCtrlY = 25;
-constexpr std::uint8_t kCtrlZ = 26;
-constexpr std::uint8_t kEscape = 27;
+using ascii::kCtrlZ;
+using ascii::kEscape;
 
 struct Line {
     char bytes[kLineBytes];

@@ -33,7 +33,7 @@ void ConsoleEnd() {
 }
 
 // Drawing never fails: without a screen the text goes nowhere.
-std::uint16_t ConsoleHandOn(const char* bytes, std::size_t count) {
+std::uint16_t ConsoleWrite(const char* bytes, std::size_t count) {
     window::Draw(bytes, count);
     return 0;
 }

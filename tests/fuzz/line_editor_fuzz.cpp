@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // A prompt before the first line, as the tools write one.
     std::string_view prompt = input.Bytes(input.Byte() % 64);
-    ConsoleHandOn(prompt.data(), prompt.size());
+    ConsoleWrite(prompt.data(), prompt.size());
     RequireEchoInside(setup);
     while (!input.Empty()) memory_console::Queue(TakeEvent(input));
 

@@ -23,7 +23,7 @@ protected:
     void SetUp() override { Start(); }
     void TearDown() override { FetchIoResult(); }
 
-    static void Show(std::string_view bytes) { EXPECT_EQ(ConsoleHandOn(bytes.data(), bytes.size()), 0); }
+    static void Show(std::string_view bytes) { EXPECT_EQ(ConsoleWrite(bytes.data(), bytes.size()), 0); }
 
     // A row without its trailing blanks.
     static std::string RowText(int row) {

@@ -1,4 +1,5 @@
 #include "key_decoder.h"
+#include "../../ascii.h"
 
 namespace platform::terminal {
 namespace {
@@ -6,11 +7,11 @@ namespace {
 namespace scan = console::scan;
 using scan::Special;
 
-constexpr std::uint8_t kEscape = 27;
-constexpr std::uint8_t kDelete = 127;
-constexpr std::uint8_t kBackspace = 8;
-constexpr std::uint8_t kLineFeed = 10;
-constexpr std::uint8_t kEnter = 13;
+using ascii::kEscape;
+using ascii::kDelete;
+using ascii::kBackspace;
+using ascii::kLineFeed;
+constexpr std::uint8_t kEnter = ascii::kCarriageReturn;
 
 // Modifier parameter of xterm-style sequences: 1 + Shift 1, Alt 2, Ctrl 4.
 constexpr int kShiftBit = 1;

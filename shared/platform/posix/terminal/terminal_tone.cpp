@@ -13,6 +13,7 @@
 #include "../../platform.h"
 #include "../system_calls.h"
 #include "terminal.h"
+#include "../../ascii.h"
 
 namespace platform {
 namespace {
@@ -24,7 +25,7 @@ constexpr unsigned long kSpeakerTimerHz = 1193180;
 // Input devices looked at for one that plays tones: /dev/input/event0 ...
 constexpr int kInputDevicesTried = 32;
 
-constexpr char kBell = 7;
+using ascii::kBell;
 
 enum class ToneWay : int { NotLooked, ConsoleSound, SpeakerDevice, Bell };
 
