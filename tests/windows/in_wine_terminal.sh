@@ -4,12 +4,13 @@
 # in a file; shows that file and ends with the program's exit code.
 #
 #   in_wine_terminal.sh RUN-UNDER-WINE PROGRAM [ARGUMENT...]
-# Exit code 77: skipped (no tmux).
+# Exit code 77: skipped (no tmux; in CI a failure instead).
 set -u
 run_under_wine=$1
 shift
 
-command -v tmux > /dev/null 2>&1 || { echo "tmux is not installed"; exit 77; }
+# In CI (CI=true) a test that cannot run fails instead of skipping.
+command -v tmux > /dev/null 2>&1 || { echo "tmux is not installed"; [ "${CI:-}" = true ] && exit 1; exit 77; }
 
 folder=$(mktemp -d /tmp/suite-wine-terminal-XXXXXX)
 socket=suite-wine-terminal-$$

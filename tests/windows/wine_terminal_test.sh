@@ -6,12 +6,13 @@
 # with exit code 0 and the joined file is the parts byte for byte.
 #
 #   wine_terminal_test.sh RUN-UNDER-WINE TOLVA.EXE
-# Exit code 0: passed, 77: skipped (no tmux), anything else: failed.
+# Exit code 0: passed, 77: skipped (no tmux; in CI a failure instead), anything else: failed.
 set -u
 run_under_wine=$1
 tolva=$2
 
-command -v tmux > /dev/null 2>&1 || { echo "tmux is not installed"; exit 77; }
+# In CI (CI=true) a test that cannot run fails instead of skipping.
+command -v tmux > /dev/null 2>&1 || { echo "tmux is not installed"; [ "${CI:-}" = true ] && exit 1; exit 77; }
 
 folder=$(mktemp -d /tmp/suite-wine-terminal-XXXXXX)
 socket=suite-wine-terminal-$$
