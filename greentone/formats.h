@@ -18,7 +18,7 @@ inline constexpr std::int32_t kInputBytesPerPixel = 3;
 inline constexpr std::int32_t kInputPixelBytes = kPixelCount * kInputBytesPerPixel;
 
 // The pixels follow the plain header, or the colour-space header.
-inline constexpr std::int32_t kPlainHeaderInputBytes = kPlainHeaderBytes + kInputPixelBytes;  // 750054
+inline constexpr std::int32_t kPlainHeaderInputBytes = kPlainHeaderBytes + kInputPixelBytes;              // 750054
 inline constexpr std::int32_t kColourSpaceHeaderInputBytes = kColourSpaceHeaderBytes + kInputPixelBytes;  // 750138
 
 // --- palette file and output image ----------------------------------------------

@@ -58,8 +58,8 @@ void MakeHeader() {
 void MakeColourTable() {
     for (std::uint32_t index = 0; index < kPaletteEntries; ++index) {
         std::uint32_t rest = kTop - index;
-        std::uint32_t green = kTop - rest * rest / kTop;          // rises fast, then levels off
-        std::uint32_t red = index * index * kTopRed / (kTop * kTop);   // comes in late
+        std::uint32_t green = kTop - rest * rest / kTop;              // rises fast, then levels off
+        std::uint32_t red = index * index * kTopRed / (kTop * kTop);  // comes in late
         std::uint32_t blue = index * index * kTopBlue / (kTop * kTop);
         std::uint8_t* entry = header + kPaletteOffset + index * kPaletteEntryBytes;
         entry[0] = static_cast<std::uint8_t>(blue);

@@ -30,7 +30,7 @@ static_assert(kVariant.expectedInputSize + 2 * kImageBlockBytes <= kImageBufferB
 constexpr std::string_view kPaletteFileName = "talmiro.dat";
 
 std::uint8_t inputImage[kImageBufferBytes];
-std::uint8_t outputImage[kImageBufferBytes];  // the palette file, then the indexes after its header block
+std::uint8_t outputImage[kImageBufferBytes];   // the palette file, then the indexes after its header block
 std::uint8_t transferBlock[kImageBlockBytes];  // for loading; never cleared between blocks or files
 
 ShortText inputName;
@@ -65,9 +65,7 @@ std::int32_t LoadFile(std::span<std::uint8_t, kImageBufferBytes> buffer) {
 // Every help line is padded with blanks to the same width.
 constexpr std::size_t kHelpLineWidth = 65;
 
-void HelpLine(std::string_view text) {
-    WriteLine(text, Blanks(static_cast<int>(kHelpLineWidth - text.size())));
-}
+void HelpLine(std::string_view text) { WriteLine(text, Blanks(static_cast<int>(kHelpLineWidth - text.size()))); }
 
 void PrintHelp() {
     HelpLine("TALMIRO and TALMIRO3 transforms 500x500 24-bit .bmp into the");

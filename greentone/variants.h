@@ -9,11 +9,11 @@
 #include "mapping.h"
 
 struct Variant {
-    std::string_view usageName;       // as the help text's usage line spells it
-    std::int32_t pixelDataOffset;     // where the input's first pixel triple starts
-    std::int32_t expectedInputSize;   // the only test made on an input, after the output is written
+    std::string_view usageName;      // as the help text's usage line spells it
+    std::int32_t pixelDataOffset;    // where the input's first pixel triple starts
+    std::int32_t expectedInputSize;  // the only test made on an input, after the output is written
     Mapping mapping;
-    std::string_view overwriteLine;   // the help text's last line
+    std::string_view overwriteLine;  // the help text's last line
 };
 
 enum VariantRow : int { kTalmirox3Row, kTalmiro3Row, kTalmiroxRow, kVariantRows };

@@ -119,8 +119,7 @@ Step TakeStep(Step step, std::int32_t& partNumber) {
             return Step::Name;
 
         case Step::DoneAtReady:
-        case Step::DoneAtMissing:
-            break;
+        case Step::DoneAtMissing: break;
     }
     return step;
 }

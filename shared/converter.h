@@ -28,21 +28,21 @@ inline constexpr std::int32_t kPaletteEnd = kPaletteOffset + kPaletteBytes;     
 
 // Fields of the plain header (all little-endian).
 namespace header_field {
-inline constexpr std::int32_t kSignature = 0;         // 2 bytes, "BM"
-inline constexpr std::int32_t kFileSize = 2;          // 4 bytes
-inline constexpr std::int32_t kReserved = 6;          // 4 bytes
-inline constexpr std::int32_t kPixelDataOffset = 10;  // 4 bytes
-inline constexpr std::int32_t kInfoHeaderSize = 14;   // 4 bytes
-inline constexpr std::int32_t kWidth = 18;            // 4 bytes
-inline constexpr std::int32_t kHeight = 22;           // 4 bytes, positive: rows bottom-up
-inline constexpr std::int32_t kPlanes = 26;           // 2 bytes, 1
-inline constexpr std::int32_t kBitsPerPixel = 28;     // 2 bytes
-inline constexpr std::int32_t kCompression = 30;      // 4 bytes, 0 = none
-inline constexpr std::int32_t kPixelDataSize = 34;    // 4 bytes
-inline constexpr std::int32_t kXResolution = 38;      // 4 bytes, pixels per metre
-inline constexpr std::int32_t kYResolution = 42;      // 4 bytes, pixels per metre
-inline constexpr std::int32_t kColoursUsed = 46;      // 4 bytes
-inline constexpr std::int32_t kImportantColours = 50; // 4 bytes
+inline constexpr std::int32_t kSignature = 0;          // 2 bytes, "BM"
+inline constexpr std::int32_t kFileSize = 2;           // 4 bytes
+inline constexpr std::int32_t kReserved = 6;           // 4 bytes
+inline constexpr std::int32_t kPixelDataOffset = 10;   // 4 bytes
+inline constexpr std::int32_t kInfoHeaderSize = 14;    // 4 bytes
+inline constexpr std::int32_t kWidth = 18;             // 4 bytes
+inline constexpr std::int32_t kHeight = 22;            // 4 bytes, positive: rows bottom-up
+inline constexpr std::int32_t kPlanes = 26;            // 2 bytes, 1
+inline constexpr std::int32_t kBitsPerPixel = 28;      // 2 bytes
+inline constexpr std::int32_t kCompression = 30;       // 4 bytes, 0 = none
+inline constexpr std::int32_t kPixelDataSize = 34;     // 4 bytes
+inline constexpr std::int32_t kXResolution = 38;       // 4 bytes, pixels per metre
+inline constexpr std::int32_t kYResolution = 42;       // 4 bytes, pixels per metre
+inline constexpr std::int32_t kColoursUsed = 46;       // 4 bytes
+inline constexpr std::int32_t kImportantColours = 50;  // 4 bytes
 }  // namespace header_field
 
 // --- moving images -----------------------------------------------------------------

@@ -115,7 +115,7 @@ struct BlockFile {
     FileState state = FileState::Unbound;
     std::int32_t recordSize = 1;
     platform::FileHandle handle = platform::kNoFile;
-    bool systemCopies = true;  // false once the system stopped copying from or to it before the end
+    bool systemCopies = true;   // false once the system stopped copying from or to it before the end
     platform::FileFacts facts;  // of the file its last opening reached; kept after the close
 };
 

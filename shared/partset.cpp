@@ -21,7 +21,9 @@ bool Identify(const ShortText& name, platform::FileIdentity* identity) {
 
 bool SameFile(const BlockFile& a, const BlockFile& b) { return a.facts.identity == b.facts.identity; }
 
-char Folded(char c) { return platform::NamesIgnoreLetterCase() && c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+char Folded(char c) {
+    return platform::NamesIgnoreLetterCase() && c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
 
 bool StartsWith(std::string_view text, std::string_view start) {
     if (text.size() < start.size()) return false;
@@ -86,8 +88,8 @@ bool VisitEntry(const char* entry, void* context) {
     std::size_t folderLength = FolderLength(base);
     if (!HasPartForm(entry, base.substr(folderLength))) return true;
     platform::FileIdentity part;
-    search->found = Identify(JoinTexts({base.substr(0, folderLength), entry}), &part) &&
-                    part == search->output->facts.identity;
+    search->found =
+        Identify(JoinTexts({base.substr(0, folderLength), entry}), &part) && part == search->output->facts.identity;
     return !search->found;
 }
 

@@ -54,9 +54,8 @@ bool NameTemporary(unsigned attempt) {
     std::string_view path = finalPath;
     std::size_t slash = path.find_last_of(platform::FolderSeparators());
     std::size_t folderLength = slash == std::string_view::npos ? 0 : slash + 1;
-    ShortText name = JoinTexts({kTemporaryPrefix, DecimalText(platform::ProcessId()).View(),
-                                attempt == 0 ? "" : "-", attempt == 0 ? "" : DecimalText(attempt).View(),
-                                kTemporaryExtension});
+    ShortText name = JoinTexts({kTemporaryPrefix, DecimalText(platform::ProcessId()).View(), attempt == 0 ? "" : "-",
+                                attempt == 0 ? "" : DecimalText(attempt).View(), kTemporaryExtension});
     if (folderLength + name.length >= sizeof temporaryPath) return false;
     std::memcpy(temporaryPath, finalPath, folderLength);
     std::memcpy(temporaryPath + folderLength, name.bytes, name.length);

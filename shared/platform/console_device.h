@@ -84,7 +84,6 @@ struct KeyEvent {
     std::uint8_t keypadDigit = kNoKeypadDigit;  // 0-9 for the keypad's digit keys, Num Lock on or off
 };
 
-
 enum class ReadResult : std::uint8_t { Event, NothingWaiting, Ended };
 
 // The next input event. With wait false it never blocks (NothingWaiting when

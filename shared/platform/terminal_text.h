@@ -15,8 +15,10 @@ inline constexpr char kShownForControl = '?';
 // or 0 when none starts there.
 inline std::size_t Utf8SequenceLength(const unsigned char* bytes, std::size_t left) {
     unsigned char lead = bytes[0];
-    std::size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                       : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                         : lead >= 0xE0 && lead <= 0xEF ? 3
+                         : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                        : 0;
     if (length == 0 || length > left) return 0;
     // The second byte's range excludes overlong forms, surrogates and code points above U+10FFFF.
     unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
@@ -38,8 +40,8 @@ inline void ShowOnTerminal(const char* text, std::size_t count, char* shown, boo
         std::size_t sequence = byte >= 0x80 ? Utf8SequenceLength(bytes + at, count - at) : 0;
         bool c1Form = sequence == 2 && byte == 0xC2 && bytes[at + 1] <= 0x9F;
         std::size_t take = sequence != 0 ? sequence : 1;
-        bool steers = c1Form || (sequence == 0 && ((byte < 32 && !passes(byte)) || byte == 127 ||
-                                                   (byte >= 0x80 && byte <= 0x9F)));
+        bool steers = c1Form || (sequence == 0 &&
+                                 ((byte < 32 && !passes(byte)) || byte == 127 || (byte >= 0x80 && byte <= 0x9F)));
         for (std::size_t i = 0; i < take; ++i) shown[at + i] = steers ? kShownForControl : text[at + i];
         at += take;
     }

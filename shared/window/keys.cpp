@@ -74,7 +74,7 @@ device::ReadResult ReadKey(bool wait, Key* key) {
         device::ReadResult result = device::ReadEvent(&event, wait);
         if (result != device::ReadResult::Event) return result;
         bool isKey = device::Source() == device::KeySource::TypedBytes ? KeyOfTypedByte(event.character, key)
-                                                                        : KeyOfEvent(event, key);
+                                                                       : KeyOfEvent(event, key);
         if (isKey) return result;
     }
 }

@@ -48,8 +48,8 @@ protected:
         BlockFile file = Bound("in");
         OpenExisting(file, 1);
         for (const Failure& failure : failures) {
-            SCOPED_TRACE(testing::Message() << "call " << static_cast<int>(failure.call) << ", error "
-                                            << failure.systemError);
+            SCOPED_TRACE(testing::Message()
+                         << "call " << static_cast<int>(failure.call) << ", error " << failure.systemError);
             if (failure.systemError != 0) platform::fault::Inject(failure.call, 1, failure.systemError);
             char buffer[8];
             std::uint16_t done = 0;

@@ -20,7 +20,9 @@ using Arguments = std::vector<std::string>;
 }  // namespace
 
 TEST(CommandLine, BlanksTabsAndControlBytesSeparateArguments) {
-    EXPECT_EQ(Split("prog  a\tb\x01" "c   "), (Arguments{"a", "b", "c"}));
+    EXPECT_EQ(Split("prog  a\tb\x01"
+                    "c   "),
+              (Arguments{"a", "b", "c"}));
     EXPECT_EQ(Split("prog"), Arguments{});
     EXPECT_EQ(Split("   "), Arguments{});
     ShortText name;

@@ -54,11 +54,11 @@ TEST_F(BlockFileTest, WhereTheSystemStopsCopyingReadingAndWritingGoOn) {
     constexpr std::size_t kCopiedBySystem = kBlock + 300;
     struct Case {
         const char* what;
-        int copyError;           // the third copy fails with this, or (0) moves copyTakes bytes at most
+        int copyError;  // the third copy fails with this, or (0) moves copyTakes bytes at most
         std::size_t copyTakes;
-        Call then;               // a read or write that then fails with thenError (Count: none)
+        Call then;  // a read or write that then fails with thenError (Count: none)
         int thenError;
-        std::uint16_t number;    // the number reported
+        std::uint16_t number;  // the number reported
     };
     const Case cases[] = {
         {"file systems that do not copy to each other", EXDEV, 0, Call::Count, 0, 0},

@@ -24,7 +24,7 @@ TEST(ReadText, StopsAtTheLineEndAndSkipLineTakesIt) {
     EXPECT_EQ(ReadText().View(), "maybe");  // CR alone
     SkipLine();
     EXPECT_EQ(ReadText().View(), "last");  // no line end at all
-    SkipLine();                             // returns at the end of the input
+    SkipLine();                            // returns at the end of the input
     EXPECT_EQ(ReadText().View(), "");
     EXPECT_EQ(FetchIoResult(), 0);
 }
@@ -42,7 +42,9 @@ TEST(ReadText, ALongLineGivesItsFirst255BytesAndSkipLineDropsTheRest) {
 }
 
 TEST(ReadText, EmptyLinesAndEndOfTextMarks) {
-    StandardInputFrom input("\r\n\r\nab\x1a" "cd\n");
+    StandardInputFrom input(
+        "\r\n\r\nab\x1a"
+        "cd\n");
     EXPECT_EQ(ReadText().View(), "");
     SkipLine();
     SkipLine();  // a plain wait for Enter
@@ -123,13 +125,17 @@ TEST(TerminalText, BytesThatWouldSteerATerminalShowAsQuestionMarks) {
         std::string text, shown;
     } rows[] = {
         {"\x1b[31mred", "?[31mred"},
-        {"a\rb\nc\x7f", "a\rb\nc?"},        // CR and LF pass here, DEL never
-        {"\x9b" "31m", "?31m"},              // CSI as one 8-bit byte
-        {"x\xc2\x9b" "2J", "x??2J"},          // ... and as UTF-8
+        {"a\rb\nc\x7f", "a\rb\nc?"},  // CR and LF pass here, DEL never
+        {"\x9b"
+         "31m",
+         "?31m"},  // CSI as one 8-bit byte
+        {"x\xc2\x9b"
+         "2J",
+         "x??2J"},  // ... and as UTF-8
         {"\xc2\x80\xc2\x9f\xc2\xa0", "????\xc2\xa0"},
         {"\xe2\x82\xac \xc3\xa9", "\xe2\x82\xac \xc3\xa9"},  // continuation bytes of valid characters pass
-        {"caf\xe9 \x85", "caf\xe9 ?"},       // Latin-1 passes, a lone C1 byte does not
-        {"\xe0\x80\x9b", "\xe0??"},          // an overlong form is no character
+        {"caf\xe9 \x85", "caf\xe9 ?"},                       // Latin-1 passes, a lone C1 byte does not
+        {"\xe0\x80\x9b", "\xe0??"},                          // an overlong form is no character
         {"end\xc2", "end\xc2"},
     };
     for (const auto& row : rows) {

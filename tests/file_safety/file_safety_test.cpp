@@ -93,7 +93,7 @@ protected:
 class HeldForReading {
 public:
     explicit HeldForReading(const fs::path& file) : fd_(open(file.c_str(), O_RDONLY | O_CLOEXEC)) {
-        struct flock whole{};
+        struct flock whole {};
         whole.l_type = F_RDLCK;
         whole.l_whence = SEEK_SET;
         held_ = fd_ >= 0 && fcntl(fd_, F_OFD_SETLK, &whole) == 0;
@@ -118,8 +118,8 @@ TEST_F(FileSafety, AFileOneRunUsesIsNeverEmptiedByAnother) {
     } cases[] = {
         {{"MORVANTE", {"part1.zip", "part", "1"}, "y\n"}},  // the first part is the input
         {{"MORVANTE", {"part1.zip", "part", "1"}, "y\n"}, false, Without::Locks},
-        {{"MORVANTE", {"link.zip", "part", "1"}, "y\n"}},   // ... through a symbolic link
-        {{"MORVANTE", {"hard.zip", "part", "1"}, "y\n"}},   // ... through a hard link
+        {{"MORVANTE", {"link.zip", "part", "1"}, "y\n"}},  // ... through a symbolic link
+        {{"MORVANTE", {"hard.zip", "part", "1"}, "y\n"}},  // ... through a hard link
         // A stale link old2.zip -> old1.zip: part 2 would overwrite part 1,
         // which the run has just written again with the same bytes.
         {{"MORVANTE", {"big.dat", "old", "1"}, "y\n"}},
@@ -128,7 +128,7 @@ TEST_F(FileSafety, AFileOneRunUsesIsNeverEmptiedByAnother) {
         {{"TOLVA", {"gap3.zip", "gap", "1"}, "y\nx\n"}},    // ... one behind a missing part
         // ... the missing part itself, known by its name alone
         {{"TOLVA", {"gap2.zip", "gap", "1"}, "y\nx\n"}, false, Without::LocksAndListing},
-        {{"TOLVA", {"gaplink.zip", "gap", "1"}, "y\nx\n"}}, // ... by another name
+        {{"TOLVA", {"gaplink.zip", "gap", "1"}, "y\nx\n"}},  // ... by another name
         {{"TOLVA", {"link.zip", "part", "1"}, "y\nx\n"}, false, Without::Locks},
         // self2.zip -> joined.dat: without the folder search the output is
         // emptied and joined from self1.zip (the same bytes again); self2.zip
@@ -233,13 +233,16 @@ TEST_F(FileSafety, AnInPlaceOutputReplacesTheFileWholeAndLeavesNothingBehind) {
         mode_t mode;
         bool throughLink;
         Who who = Who::Runner;
-        bool hardLink = false;  // the image has a second name
+        bool hardLink = false;   // the image has a second name
         bool attribute = false;  // the image has an extended attribute of the user's
         bool elsewhere = false;  // the image lies on another file system than the working folder
     } cases[] = {
-        {"DUSKAR", true, 0644, false},   {"TALMIROX3", true, 0644, false},
-        {"DUSKAR", false, 0600, false},  {"DUSKAR", false, 0666, false},
-        {"TALMIROX3", false, 0640, false}, {"DUSKAR", false, 0644, true},
+        {"DUSKAR", true, 0644, false},
+        {"TALMIROX3", true, 0644, false},
+        {"DUSKAR", false, 0600, false},
+        {"DUSKAR", false, 0666, false},
+        {"TALMIROX3", false, 0640, false},
+        {"DUSKAR", false, 0644, true},
         {"DUSKAR", false, 0640, false, Who::OtherUser},
         {"DUSKAR", false, 0660, false, Who::GroupMember},
         {"DUSKAR", false, 0666, false, Who::Stranger},
@@ -249,7 +252,8 @@ TEST_F(FileSafety, AnInPlaceOutputReplacesTheFileWholeAndLeavesNothingBehind) {
     };
     // A second file system: the shared memory one, where the system has it.
     const fs::path otherFileSystem = "/dev/shm";
-    struct stat scratch{}, other{};
+    struct stat scratch {
+    }, other{};
     const bool twoFileSystems = stat(folder.Path().c_str(), &scratch) == 0 &&
                                 stat(otherFileSystem.c_str(), &other) == 0 && scratch.st_dev != other.st_dev;
     const uid_t kOwner = 4321, kRunner = 4323;
@@ -306,7 +310,7 @@ TEST_F(FileSafety, AnInPlaceOutputReplacesTheFileWholeAndLeavesNothingBehind) {
             named = place / "link.bmp";
             fs::create_symlink("image.bmp", named);
         }
-        struct stat before{};
+        struct stat before {};
         ASSERT_EQ(stat(image.c_str(), &before), 0);
         std::string name = named.filename().string();
         ProcessResult result;
@@ -326,7 +330,7 @@ TEST_F(FileSafety, AnInPlaceOutputReplacesTheFileWholeAndLeavesNothingBehind) {
         }
         EXPECT_EQ(result.exitCode, 0) << result.errors;
         EXPECT_TRUE(ReadWholeFile(image) == expected);
-        struct stat info{};
+        struct stat info {};
         ASSERT_EQ(stat(image.c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 07777, c.mode);
         if (c.who != Who::Runner) {
@@ -400,7 +404,7 @@ TEST_F(FileSafety, APipeOrSocketNeverOpensSoNoToolWaitsOnIt) {
     } cases[] = {
         {{"MORVANTE", {"pipe", "part", "1"}, "y\n"}, 5},
         {{"TOLVA", {"out.dat", "pipe", "1"}, "y\nx\n"}, 0},  // pipe1.zip counts as missing
-        {{"TALMIROX3", {"pipe", "out.bmp"}, ""}, 0},  // with the message for an input that does not open
+        {{"TALMIROX3", {"pipe", "out.bmp"}, ""}, 0},         // with the message for an input that does not open
         {{"DUSKAR", {"cap.bmp", "pipe"}, ""}, 5},
         {{"MORVANTE", {"sock", "part", "1"}, "y\n"}, 5},
         {{"TOLVA", {"out.dat", "sock", "1"}, "y\nx\n"}, 0},

@@ -36,16 +36,19 @@ struct Row {
 }  // namespace
 
 // Named from inside a row's namespace, after its source.
-#define GREENTONE_ROW_STEPS                                                                                   \
-    const Row kRow = {[] { LoadFile(outputImage); },                                                          \
-                      [] { return LoadFile(inputImage); },                                                    \
-                      [] {                                                                                    \
-                          MapPixels<kVariant.mapping>(                                                        \
-                              std::span(inputImage).subspan<kVariant.pixelDataOffset, kInputPixelBytes>(),   \
-                              std::span(outputImage).subspan<kOutputPixelOffset, kPixelCount>());            \
-                      },                                                                                      \
-                      [] { StoreInBlocks(outputFile, std::span(outputImage).first<kOutputBytes>()); },        \
-                      &sourceFile, &outputFile, &kVariant, PixelIndex<kVariant.mapping>};
+#define GREENTONE_ROW_STEPS                                                                                \
+    const Row kRow = {[] { LoadFile(outputImage); },                                                       \
+                      [] { return LoadFile(inputImage); },                                                 \
+                      [] {                                                                                 \
+                          MapPixels<kVariant.mapping>(                                                     \
+                              std::span(inputImage).subspan<kVariant.pixelDataOffset, kInputPixelBytes>(), \
+                              std::span(outputImage).subspan<kOutputPixelOffset, kPixelCount>());          \
+                      },                                                                                   \
+                      [] { StoreInBlocks(outputFile, std::span(outputImage).first<kOutputBytes>()); },     \
+                      &sourceFile,                                                                         \
+                      &outputFile,                                                                         \
+                      &kVariant,                                                                           \
+                      PixelIndex<kVariant.mapping>};
 
 #define main TalmiroMain
 

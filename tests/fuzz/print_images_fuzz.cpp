@@ -96,8 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Past the palette: the input's content, then its zeros, as they were.
     std::string_view after = output.substr(paletteEnd);
     std::string_view content = image.content.substr(std::min(paletteEnd, image.content.size()));
-    fuzz::Require(after.substr(0, content.size()) == content &&
-                      AllZero(after.substr(content.size())),
+    fuzz::Require(after.substr(0, content.size()) == content && AllZero(after.substr(content.size())),
                   "the pixels pass unchanged");
     return 0;
 }

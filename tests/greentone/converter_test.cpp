@@ -191,9 +191,12 @@ TEST(GreentoneConverters, WriteACompleteOutputForAnInputOfTheWrongSize) {
         std::size_t inputSize;
     };
     const Case cases[] = {
-        {kTools[0], plainHeader.expectedSize}, {kTools[2], plainHeader.expectedSize},
-        {kTools[1], kTools[0].expectedSize},   {kTools[0], kTools[0].expectedSize - 2},
-        {kTools[2], 100001},                   {kTools[1], 40000},
+        {kTools[0], plainHeader.expectedSize},
+        {kTools[2], plainHeader.expectedSize},
+        {kTools[1], kTools[0].expectedSize},
+        {kTools[0], kTools[0].expectedSize - 2},
+        {kTools[2], 100001},
+        {kTools[1], 40000},
     };
     for (const Case& each : cases) {
         SCOPED_TRACE(testing::Message() << each.tool.name << " with " << each.inputSize << " bytes");
@@ -240,8 +243,8 @@ TEST(GreentoneConverters, MapAnEmptyInputFromWhatThePaletteLoadingLeft) {
 // the sanitizer build shows that no copy runs past them.
 TEST(GreentoneConverters, LoadOverLongFilesOnlyAsFarAsTheBufferHolds) {
     const Tool& tool = kTools[2];
-    for (std::size_t size : {std::size_t{786433}, std::size_t{819201}, std::size_t{850000}, std::size_t{850001},
-                             std::size_t{2000000}}) {
+    for (std::size_t size :
+         {std::size_t{786433}, std::size_t{819201}, std::size_t{850000}, std::size_t{850001}, std::size_t{2000000}}) {
         SCOPED_TRACE(size);
         ScratchFolder folder;
         std::string longFile = PatternBytes(size, 17);

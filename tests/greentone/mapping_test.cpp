@@ -19,9 +19,9 @@ struct Sample {
 
 // Channel values as stored (blue, green, red) and the indexes each mapping gives.
 const Sample kSamples[] = {
-    {0, 0, 0, 0, 0},          {255, 255, 255, 254, 249}, {254, 254, 254, 254, 248}, {128, 128, 128, 128, 125},
-    {100, 100, 100, 100, 98}, {255, 0, 0, 85, 140},      {0, 255, 0, 85, 249},      {0, 0, 255, 85, 198},
-    {200, 120, 255, 191, 117}, {200, 50, 255, 168, 198}, {1, 2, 3, 2, 1},
+    {0, 0, 0, 0, 0},           {255, 255, 255, 254, 249}, {254, 254, 254, 254, 248}, {128, 128, 128, 128, 125},
+    {100, 100, 100, 100, 98},  {255, 0, 0, 85, 140},      {0, 255, 0, 85, 249},      {0, 0, 255, 85, 198},
+    {200, 120, 255, 191, 117}, {200, 50, 255, 168, 198},  {1, 2, 3, 2, 1},
 };
 
 // Buffers of the converters' size, the input holding the given triples from
@@ -69,8 +69,8 @@ TEST(MapPixels, MapsSampleColoursWithBothHeaderKinds) {
         std::vector<int> plain = MapSamples<Mapping::Plain>(offset);
         for (std::size_t k = 0; k < std::size(kSamples); ++k) {
             const Sample& sample = kSamples[k];
-            SCOPED_TRACE(testing::Message() << "offset " << offset << ", B G R " << sample.blue << " "
-                                            << sample.green << " " << sample.red);
+            SCOPED_TRACE(testing::Message() << "offset " << offset << ", B G R " << sample.blue << " " << sample.green
+                                            << " " << sample.red);
             EXPECT_EQ(highContrast[k], sample.highContrast);
             EXPECT_EQ(plain[k], sample.plain);
         }
@@ -79,8 +79,9 @@ TEST(MapPixels, MapsSampleColoursWithBothHeaderKinds) {
 
 TEST(MapPixels, HighContrastGivesTheTopIndexToTheFourBrightestSums) {
     // Sums 761 to 765, then 3 (mean 1) and 2 (mean 0, truncated).
-    Buffers buffers = WithTriples(138, {{255, 255, 251}, {255, 255, 252}, {255, 254, 254}, {255, 255, 254},
-                                        {255, 255, 255}, {1, 1, 1}, {0, 1, 1}});
+    Buffers buffers = WithTriples(
+        138,
+        {{255, 255, 251}, {255, 255, 252}, {255, 254, 254}, {255, 255, 254}, {255, 255, 255}, {1, 1, 1}, {0, 1, 1}});
     MapBuffers<Mapping::HighContrast>(buffers, 138);
     const int expected[] = {253, 254, 254, 254, 254, 1, 0};
     for (std::size_t k = 0; k < std::size(expected); ++k) EXPECT_EQ(buffers.output[1078 + k], expected[k]) << k;
@@ -135,7 +136,8 @@ TEST(MapPixels, AgreesWithAnIndependentCalculationForEveryColour) {
                 }
                 auto b = static_cast<std::uint8_t>(blue), g = static_cast<std::uint8_t>(green),
                      r = static_cast<std::uint8_t>(red);
-                ASSERT_EQ(PixelIndex<Mapping::HighContrast>(b, g, r), highContrast) << blue << " " << green << " " << red;
+                ASSERT_EQ(PixelIndex<Mapping::HighContrast>(b, g, r), highContrast)
+                    << blue << " " << green << " " << red;
                 ASSERT_EQ(PixelIndex<Mapping::Plain>(b, g, r), plain) << blue << " " << green << " " << red;
                 highestHighContrast = std::max(highestHighContrast, highContrast);
                 highestPlain = std::max(highestPlain, plain);

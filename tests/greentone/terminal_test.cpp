@@ -19,8 +19,8 @@ struct Tool {
     std::size_t expectedSize;
 };
 
-const Tool kTools[] = {{"TALMIROX3", "talmirox3", 750138}, {"TALMIRO3", "talmiro3", 750054},
-                       {"TALMIROX", "talmirox", 750138}};
+const Tool kTools[] = {
+    {"TALMIROX3", "talmirox3", 750138}, {"TALMIRO3", "talmiro3", 750054}, {"TALMIROX", "talmirox", 750138}};
 
 // Row 10, the credit line, is left empty here: it is checked for text only.
 constexpr std::size_t kCreditRow = 10;
@@ -57,9 +57,7 @@ const std::string kSizeMessage = "..............pls chk files and filenames";
 
 class GreentoneMessages : public testing::Test {
 protected:
-    void SetUp() override {
-        SUITE_REQUIRE(TmuxAvailable(), "tmux is not installed");
-    }
+    void SetUp() override { SUITE_REQUIRE(TmuxAvailable(), "tmux is not installed"); }
 
     // Runs the tool in the folder on a terminal of the given size until it
     // has ended with the exit status.

@@ -25,9 +25,7 @@ const std::string kReady = kIndent + "AND NOW ENTER WHEN READY (X when complete)
 
 class JoinerOnTerminal : public ToolTest {
 protected:
-    void SetUp() override {
-        SUITE_REQUIRE(TmuxAvailable(), "tmux is not installed");
-    }
+    void SetUp() override { SUITE_REQUIRE(TmuxAvailable(), "tmux is not installed"); }
     std::string Command(const std::string& arguments) { return ToolCommand("TOLVA", arguments); }
     std::string MakeParts(std::initializer_list<std::size_t> sizes) { return ::MakeParts(folder.Path(), sizes); }
     void Confirm(TerminalSession& terminal) {
@@ -187,7 +185,8 @@ TEST_F(JoinerOnTerminal, EachStarShowsBeforeTheNextBlockIsCopied) {
     while (std::getline(calls, line)) {
         int kind = std::stoi(line);
         if (kind == static_cast<int>(platform::fault::Call::Copy)) writesAfterCopy.push_back(0);
-        if (kind == static_cast<int>(platform::fault::Call::Write) && !writesAfterCopy.empty()) ++writesAfterCopy.back();
+        if (kind == static_cast<int>(platform::fault::Call::Write) && !writesAfterCopy.empty())
+            ++writesAfterCopy.back();
     }
     ASSERT_GE(writesAfterCopy.size(), static_cast<std::size_t>(kBlocks)) << ReadWholeFile(log);
     for (int block = 0; block < kBlocks; ++block) EXPECT_GE(writesAfterCopy[block], 1) << block;

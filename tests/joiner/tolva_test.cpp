@@ -89,9 +89,12 @@ TEST_F(Joiner, ARefusalTouchesNothing) {
 
 TEST_F(Joiner, MissingArgumentsEndAfterTheHelpText) {
     MakeParts({1000});
-    for (std::vector<std::string> arguments : {std::vector<std::string>{}, {"out.dat", "part"},
-                                               {"out.dat", "part", "0"}, {"out.dat", "part", "-1"},
-                                               {"", "part", "1"}, {"out.dat", "", "1"}}) {
+    for (std::vector<std::string> arguments : {std::vector<std::string>{},
+                                               {"out.dat", "part"},
+                                               {"out.dat", "part", "0"},
+                                               {"out.dat", "part", "-1"},
+                                               {"", "part", "1"},
+                                               {"out.dat", "", "1"}}) {
         ProcessResult result = Run("TOLVA", arguments, "y\nx\n");
         EXPECT_EQ(result.exitCode, 0);
         // Without a terminal the help text goes to standard error, for a log.

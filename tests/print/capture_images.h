@@ -26,8 +26,8 @@ inline std::string CaptureImage(unsigned seed = 1) {
         std::size_t at;
         std::uint32_t value;
         int width;
-    } fields[] = {{2, kCaptureBytes, 4}, {6, 0, 4},    {10, 1078, 4}, {14, 40, 4},   {18, 1024, 4},
-                  {22, 768, 4},          {26, 1, 2},   {28, 8, 2},    {30, 0, 4},    {34, 786432, 4},
+    } fields[] = {{2, kCaptureBytes, 4}, {6, 0, 4},     {10, 1078, 4}, {14, 40, 4}, {18, 1024, 4},
+                  {22, 768, 4},          {26, 1, 2},    {28, 8, 2},    {30, 0, 4},  {34, 786432, 4},
                   {38, 2835, 4},         {42, 2835, 4}, {46, 256, 4},  {50, 0, 4}};
     for (const auto& field : fields) PutLittleEndian(bytes, field.at, field.value, field.width);
     for (std::size_t entry = 54; entry < 1078; entry += 4) bytes[entry + 3] = 0;

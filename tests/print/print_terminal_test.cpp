@@ -39,8 +39,7 @@ const std::vector<std::string> kDuskariLines = {
     "Usage:   DUSKARI infile.bmp outfile.bmp",
 };
 const std::vector<std::string> kOpenFailure = {
-    "pls chk such as the filenames and/or the read/write",
-    "settings for this folder; there is also possibly",
+    "pls chk such as the filenames and/or the read/write", "settings for this folder; there is also possibly",
     "relevant info given when you type just   ./dux",  // the trailing blank does not show
 };
 const std::vector<std::string> kSizeGuard = {"", "pls chk size of this image file.",
@@ -55,9 +54,7 @@ std::vector<std::string> Joined(std::initializer_list<std::vector<std::string>> 
 
 class PrintMessages : public testing::Test {
 protected:
-    void SetUp() override {
-        SUITE_REQUIRE(test_support::TmuxAvailable(), "tmux is not installed");
-    }
+    void SetUp() override { SUITE_REQUIRE(test_support::TmuxAvailable(), "tmux is not installed"); }
 
     // Runs the tool on the terminal until it has ended well and checks that
     // the screen holds exactly `lines` from the top, the cursor after them.

@@ -45,7 +45,6 @@ protected:
         EXPECT_EQ(result.errors, input.empty() ? kNothingWritten : "");
         return ReadWholeFile(folder / "out.bmp");
     }
-
 };
 
 }  // namespace
@@ -103,10 +102,14 @@ TEST_F(PrintConverter, MissingArgumentsOrAnInputThatCannotBeOpenedTouchNoFile) {
     const struct {
         std::vector<std::string> arguments;
         bool help;  // else the open failure's message
-    } runs[] = {
-        {{}, true}, {{"readonly.bmp"}, true}, {{"", "out.bmp"}, true}, {{"readonly.bmp", ""}, true},
-        {{"absent.bmp", "out.bmp"}, false}, {{"no-folder/in.bmp", "out.bmp"}, false},
-        {{"readonly.bmp", "out.bmp"}, false}, {{"folder.bmp", "out.bmp"}, false}};
+    } runs[] = {{{}, true},
+                {{"readonly.bmp"}, true},
+                {{"", "out.bmp"}, true},
+                {{"readonly.bmp", ""}, true},
+                {{"absent.bmp", "out.bmp"}, false},
+                {{"no-folder/in.bmp", "out.bmp"}, false},
+                {{"readonly.bmp", "out.bmp"}, false},
+                {{"folder.bmp", "out.bmp"}, false}};
     for (bool inverted : kInverting) {
         for (const auto& run : runs) {
             ProcessResult result = Run(inverted, run.arguments);
@@ -165,4 +168,3 @@ TEST_F(PrintConverter, SimultaneousInPlaceConversionsInOneFolderKeepTheirOwnImag
     }
     EXPECT_EQ(FolderContents(folder.Path()).size(), static_cast<std::size_t>(kFiles));
 }
-

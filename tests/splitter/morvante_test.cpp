@@ -214,9 +214,9 @@ TEST_F(Splitter, AClosedStandardStreamNeverReachesAFile) {
         int exitCode;
         bool partsWritten;
     } cases[] = {
-        {0, "part", 0, false},           // no reply comes: nothing is cut
-        {1, "part", 0, true},            // the dialogue goes nowhere; the parts are made
-        {2, "no-folder/part", 3, false}, // the report goes nowhere; the exit code tells
+        {0, "part", 0, false},            // no reply comes: nothing is cut
+        {1, "part", 0, true},             // the dialogue goes nowhere; the parts are made
+        {2, "no-folder/part", 3, false},  // the report goes nowhere; the exit code tells
     };
     // An input that reads as a "yes", so that taking it for the reply shows.
     std::string bytes = "y\n" + PatternBytes(kUnit + 300);

@@ -42,14 +42,14 @@ int StrayRunCount();
 // Key events, played back in order. When the script is used up the keyboard
 // has ended: a wait for a key then gives up.
 void Queue(const platform::console::KeyEvent& event);
-void Type(std::string_view characters);     // presses of character keys (or typed bytes)
-void PressSpecial(std::uint8_t scanCode);   // a key without a character (F1, cursor keys)
-void PressModifier();                       // Shift, Ctrl or Alt alone
-void ReleaseKey();                          // an event that is no key press
+void Type(std::string_view characters);    // presses of character keys (or typed bytes)
+void PressSpecial(std::uint8_t scanCode);  // a key without a character (F1, cursor keys)
+void PressModifier();                      // Shift, Ctrl or Alt alone
+void ReleaseKey();                         // an event that is no key press
 // A keypad digit key, with Alt held (it then has no character) or without;
 // the Alt held is the left one unless leftAlt is false.
 void PressKeypadDigit(std::uint8_t digit, bool altDown, bool leftAlt = true);
-void ReleaseAlt();                          // an Alt key let go
+void ReleaseAlt();  // an Alt key let go
 
 // One step of a key script: characters typed, or a key without a character.
 struct Keystroke {
@@ -60,8 +60,8 @@ struct Keystroke {
 };
 void Play(const std::vector<Keystroke>& script);
 
-int ToneHz();       // 0 while silent
-int StartCount();   // how often the device was taken, given back
+int ToneHz();      // 0 while silent
+int StartCount();  // how often the device was taken, given back
 int EndCount();
 
 }  // namespace memory_console

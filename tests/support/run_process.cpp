@@ -44,7 +44,9 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
         if (options.closedDescriptor >= 0) close(options.closedDescriptor);
         if (!options.folder.empty() && chdir(options.folder.c_str()) != 0) _exit(126);
         if (options.fileSizeLimit >= 0) {
-            struct rlimit limit{static_cast<rlim_t>(options.fileSizeLimit), static_cast<rlim_t>(options.fileSizeLimit)};
+            struct rlimit limit {
+                static_cast<rlim_t>(options.fileSizeLimit), static_cast<rlim_t>(options.fileSizeLimit)
+            };
             setrlimit(RLIMIT_FSIZE, &limit);
             // The signal of a write past the limit as the system sends it:
             // the tool must turn it into its own report.

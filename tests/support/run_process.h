@@ -16,22 +16,22 @@
 namespace test_support {
 
 struct ProcessResult {
-    int exitCode = -1;    // the exit code, or -1 when a signal ended it
-    int endSignal = 0;    // the signal that ended it, or 0
-    std::string output;   // standard output
-    std::string errors;   // standard error
+    int exitCode = -1;      // the exit code, or -1 when a signal ended it
+    int endSignal = 0;      // the signal that ended it, or 0
+    std::string output;     // standard output
+    std::string errors;     // standard error
     bool timedOut = false;  // killed at the deadline
 };
 
 struct ProcessOptions {
-    std::filesystem::path folder;          // working folder; empty = the test's own
-    std::string input;                     // bytes for standard input (closed after them)
-    long fileSizeLimit = -1;               // RLIMIT_FSIZE for the child, -1 = unchanged (POSIX only)
-    bool inputFromNullDevice = false;      // standard input is /dev/null instead of a pipe
-    std::filesystem::path outputFile;      // when set, standard output goes to this file
-    int closedDescriptor = -1;             // 0, 1 or 2: the child starts with it closed (POSIX only)
-    int deadlineSeconds = 60;              // a child still running then is killed, so that a hang fails
-    bool utf8Arguments = false;            // the arguments are UTF-8, not ANSI code page bytes (Windows only)
+    std::filesystem::path folder;      // working folder; empty = the test's own
+    std::string input;                 // bytes for standard input (closed after them)
+    long fileSizeLimit = -1;           // RLIMIT_FSIZE for the child, -1 = unchanged (POSIX only)
+    bool inputFromNullDevice = false;  // standard input is /dev/null instead of a pipe
+    std::filesystem::path outputFile;  // when set, standard output goes to this file
+    int closedDescriptor = -1;         // 0, 1 or 2: the child starts with it closed (POSIX only)
+    int deadlineSeconds = 60;          // a child still running then is killed, so that a hang fails
+    bool utf8Arguments = false;        // the arguments are UTF-8, not ANSI code page bytes (Windows only)
 };
 
 // A program named without a folder is looked for on the system's path.
@@ -49,12 +49,12 @@ testing::AssertionResult EndedWithReport(const ProcessResult& result, int number
 bool InContinuousIntegration();
 
 // Skips the rest of the test, or fails it in CI, when `available` is false.
-#define SUITE_REQUIRE(available, reason)                                       \
-    do {                                                                       \
-        if (!(available)) {                                                    \
-            if (test_support::InContinuousIntegration()) FAIL() << (reason);   \
-            GTEST_SKIP() << (reason);                                          \
-        }                                                                      \
+#define SUITE_REQUIRE(available, reason)                                     \
+    do {                                                                     \
+        if (!(available)) {                                                  \
+            if (test_support::InContinuousIntegration()) FAIL() << (reason); \
+            GTEST_SKIP() << (reason);                                        \
+        }                                                                    \
     } while (false)
 
 // A fresh empty folder under the system's temporary folder, removed when the

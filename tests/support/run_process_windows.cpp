@@ -66,9 +66,9 @@ void Feed(HANDLE to, const std::string& bytes) {
 
 HANDLE OpenForChild(const std::filesystem::path& file, bool forWriting) {
     SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    HANDLE handle = CreateFileW(file.c_str(), forWriting ? GENERIC_WRITE : GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
-                                forWriting ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        CreateFileW(file.c_str(), forWriting ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    &inheritable, forWriting ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + file.string());
     return handle;
 }

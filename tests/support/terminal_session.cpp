@@ -60,9 +60,34 @@ TerminalSession::TerminalSession(const std::string& command, const std::filesyst
     // The options come before the session, so that the command starts on a
     // pane of the full size (no status line) that stays after it ends.
     int code = -1;
-    Tmux({"start-server", ";", "set-option", "-g", "status", "off", ";", "set-option", "-g", "remain-on-exit", "on",
-          ";", "set-option", "-g", "default-shell", "/bin/sh", ";", "new-session", "-d", "-s", "test", "-x",
-          std::to_string(columns), "-y", std::to_string(rows), "-c", where, line},
+    Tmux({"start-server",
+          ";",
+          "set-option",
+          "-g",
+          "status",
+          "off",
+          ";",
+          "set-option",
+          "-g",
+          "remain-on-exit",
+          "on",
+          ";",
+          "set-option",
+          "-g",
+          "default-shell",
+          "/bin/sh",
+          ";",
+          "new-session",
+          "-d",
+          "-s",
+          "test",
+          "-x",
+          std::to_string(columns),
+          "-y",
+          std::to_string(rows),
+          "-c",
+          where,
+          line},
          &code);
     started_ = code == 0;
 }

@@ -111,7 +111,8 @@ void Run(const Path& path) {
                     bool asBefore = before != original.end() && before->second == bytes;
                     bool complete = result != clean.end() && result->second == bytes;
                     bool beginning = path.mayEndEarlyWell && result != clean.end() && result->second.starts_with(bytes);
-                    EXPECT_TRUE(asBefore || complete || beginning) << name << " is incomplete after a run that ended well";
+                    EXPECT_TRUE(asBefore || complete || beginning)
+                        << name << " is incomplete after a run that ended well";
                 }
             } else {
                 // The console's own numbers stand for its failures: text it

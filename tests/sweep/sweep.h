@@ -23,9 +23,9 @@ int ToolMain(int argc, char** argv);
 namespace sweep {
 
 struct Path {
-    std::vector<std::string> arguments;                        // after the program name
-    std::string keys;                                          // standard input
-    std::function<void(const std::filesystem::path&)> prepare; // writes the inputs into an empty folder
+    std::vector<std::string> arguments;                         // after the program name
+    std::string keys;                                           // standard input
+    std::function<void(const std::filesystem::path&)> prepare;  // writes the inputs into an empty folder
     bool mayEndEarlyWell = false;  // a failed opening may end the run early but well (a joiner's missing part)
 };
 

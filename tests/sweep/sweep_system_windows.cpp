@@ -17,8 +17,8 @@ void SetEnvironment(const char* name, const char* value) { _putenv_s(name, value
 // of it failed leaves it defined, the next run's definition may then fail,
 // and its tone would take another way, with other calls.
 void SettleSystem() {
-    platform::windows::CallDefineDosDevice(DDD_RAW_TARGET_PATH | DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, "DosBeep",
-                     "\\Device\\Beep");
+    platform::windows::CallDefineDosDevice(DDD_RAW_TARGET_PATH | DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE,
+                                           "DosBeep", "\\Device\\Beep");
 }
 
 }  // namespace sweep

@@ -24,14 +24,14 @@ struct Sequence {
 // Keys without a character: the decoder gives their PC code.
 TEST(KeyDecoderTest, SpecialKeysInTheUsualSpellingsGiveTheirCodes) {
     const Sequence sequences[] = {
-        {"\x1b[A", 72},    {"\x1b[B", 80},     {"\x1b[C", 77},     {"\x1b[D", 75},     {"\x1bOA", 72},
-        {"\x1bOD", 75},    {"\x1b[H", 71},     {"\x1b[F", 79},     {"\x1bOH", 71},     {"\x1bOF", 79},
-        {"\x1b[1~", 71},   {"\x1b[7~", 71},    {"\x1b[4~", 79},    {"\x1b[8~", 79},    {"\x1b[5~", 73},
-        {"\x1b[6~", 81},   {"\x1b[2~", 82},    {"\x1b[3~", 83},    {"\x1bOP", 59},     {"\x1bOQ", 60},
-        {"\x1bOR", 61},    {"\x1bOS", 62},     {"\x1b[11~", 59},   {"\x1b[15~", 63},   {"\x1b[17~", 64},
-        {"\x1b[21~", 68},  {"\x1b[23~", 133},  {"\x1b[24~", 134},  {"\x1b[[A", 59},    {"\x1b[[E", 63},
-        {"\x1b[Z", 15},    {"\x1b[1;5D", 115}, {"\x1b[1;5C", 116}, {"\x1b[1;3A", 152}, {"\x1b[1;2P", 84},
-        {"\x1b[15;5~", 98}, {"\x1b[24;5~", 138}, {"\x1b[3;3~", 163}, {"\x1b[1;2A", 72}, {"\x1b[23;2~", 135},
+        {"\x1b[A", 72},     {"\x1b[B", 80},      {"\x1b[C", 77},     {"\x1b[D", 75},     {"\x1bOA", 72},
+        {"\x1bOD", 75},     {"\x1b[H", 71},      {"\x1b[F", 79},     {"\x1bOH", 71},     {"\x1bOF", 79},
+        {"\x1b[1~", 71},    {"\x1b[7~", 71},     {"\x1b[4~", 79},    {"\x1b[8~", 79},    {"\x1b[5~", 73},
+        {"\x1b[6~", 81},    {"\x1b[2~", 82},     {"\x1b[3~", 83},    {"\x1bOP", 59},     {"\x1bOQ", 60},
+        {"\x1bOR", 61},     {"\x1bOS", 62},      {"\x1b[11~", 59},   {"\x1b[15~", 63},   {"\x1b[17~", 64},
+        {"\x1b[21~", 68},   {"\x1b[23~", 133},   {"\x1b[24~", 134},  {"\x1b[[A", 59},    {"\x1b[[E", 63},
+        {"\x1b[Z", 15},     {"\x1b[1;5D", 115},  {"\x1b[1;5C", 116}, {"\x1b[1;3A", 152}, {"\x1b[1;2P", 84},
+        {"\x1b[15;5~", 98}, {"\x1b[24;5~", 138}, {"\x1b[3;3~", 163}, {"\x1b[1;2A", 72},  {"\x1b[23;2~", 135},
     };
     for (const Sequence& sequence : sequences) {
         std::string bytes = sequence.bytes;
@@ -81,8 +81,14 @@ TEST(KeyDecoderTest, AltWithALetterOrDigitIsSpecial) {
     EXPECT_EQ(altX.event.scanCode, 45);
     EXPECT_EQ(altX.used, 2u);
     EXPECT_EQ(Decode("\x1bQ").event.scanCode, 16);
-    EXPECT_EQ(Decode("\x1b" "1").event.scanCode, 120);
-    EXPECT_EQ(Decode("\x1b" "0").event.scanCode, 129);
+    EXPECT_EQ(Decode("\x1b"
+                     "1")
+                  .event.scanCode,
+              120);
+    EXPECT_EQ(Decode("\x1b"
+                     "0")
+                  .event.scanCode,
+              129);
     EXPECT_EQ(Decode("\x1bO", false).event.scanCode, 24);  // Alt+O, not the start of a sequence
 }
 
@@ -118,9 +124,9 @@ TEST(KeyDecoderTest, AnAnswerEndingInRIsAReportOnlyWhileOneIsAwaited) {
         Decoding kind;
         int scanCode;
     } cases[] = {
-        {"\x1b[1;5R", false, Decoding::Key, 96},         {"\x1b[1;5R", true, Decoding::CursorReport, 0},
-        {"\x1b[1;2R", false, Decoding::Key, 86},         {"\x1b[12;40R", true, Decoding::CursorReport, 0},
-        {"\x1b[12;40R", false, Decoding::Ignored, 0},    {"\x1b[?12;40R", true, Decoding::Ignored, 0},
+        {"\x1b[1;5R", false, Decoding::Key, 96},      {"\x1b[1;5R", true, Decoding::CursorReport, 0},
+        {"\x1b[1;2R", false, Decoding::Key, 86},      {"\x1b[12;40R", true, Decoding::CursorReport, 0},
+        {"\x1b[12;40R", false, Decoding::Ignored, 0}, {"\x1b[?12;40R", true, Decoding::Ignored, 0},
     };
     for (const Case& c : cases) {
         std::string bytes = c.bytes;

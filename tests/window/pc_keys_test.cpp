@@ -22,7 +22,7 @@ TEST(ExtendedCode, FunctionKeysWithShiftCtrlAndAlt) {
     EXPECT_EQ(ExtendedCode(59, kShift), 84);
     EXPECT_EQ(ExtendedCode(59, kCtrl), 94);
     EXPECT_EQ(ExtendedCode(59, kAlt), 104);
-    EXPECT_EQ(ExtendedCode(68, kAlt), 113);  // F10
+    EXPECT_EQ(ExtendedCode(68, kAlt), 113);   // F10
     EXPECT_EQ(ExtendedCode(87, kNone), 133);  // F11
     EXPECT_EQ(ExtendedCode(88, kNone), 134);  // F12
     EXPECT_EQ(ExtendedCode(87, kShift), 135);
@@ -49,7 +49,7 @@ TEST(ExtendedCode, AltWithTheDigitRowAndLetters) {
     EXPECT_EQ(ExtendedCode(11, kAlt), 129);  // Alt+0
     EXPECT_EQ(ExtendedCode(13, kAlt), 131);  // Alt+=
     EXPECT_EQ(ExtendedCode(2, kNone), 2);
-    EXPECT_EQ(ExtendedCode(45, kAlt), 45);   // Alt+X: the letter's own scan code
+    EXPECT_EQ(ExtendedCode(45, kAlt), 45);  // Alt+X: the letter's own scan code
 }
 
 TEST(KeypadDigit, OnlyTheKeypadsDigitKeys) {

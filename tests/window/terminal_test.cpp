@@ -63,12 +63,9 @@ std::string SettingsOf(const TerminalSession& terminal) {
     return Trimmed(result.output);
 }
 
-
 class TerminalTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        SUITE_REQUIRE(test_support::TmuxAvailable(), "tmux is not installed");
-    }
+    void SetUp() override { SUITE_REQUIRE(test_support::TmuxAvailable(), "tmux is not installed"); }
     // The probe ends well and gives the terminal's settings back.
     void ExpectGoodEnd(const TerminalSession& terminal) {
         Outcome outcome = EndOf(terminal, folder);
@@ -139,8 +136,8 @@ struct Ending {
     const char* name;
     const char* mode;
     const char* shown;  // what the probe shows once it runs
-    int signal;  // sent to the probe while it waits; SIGINT as Ctrl+C
-    int status;  // as the shell sees it: 128 + n for signal n
+    int signal;         // sent to the probe while it waits; SIGINT as Ctrl+C
+    int status;         // as the shell sees it: 128 + n for signal n
 };
 
 // Names the case in test listings.
@@ -184,14 +181,15 @@ Ending Signalled(const char* name, int signal, int status = 0) {
 INSTANTIATE_TEST_SUITE_P(
     Endings, TerminalRestoredTest,
     ::testing::Values(Ending{"EndProgram", "reply 1", "Reply: ", 0, 0},
-                      Ending{"ReturnFromMain", "return", "return", 0, 0}, Ending{"RunTimeError", "error", "error", 0, 2},
-                      Ending{"ProcessorFault", "fault", "Runtime error 216 at $", 0, 216},
-                      Signalled("CtrlC", SIGINT), Signalled("HUP", SIGHUP), Signalled("QUIT", SIGQUIT),
-                      Signalled("ILL", SIGILL), Signalled("TRAP", SIGTRAP), Signalled("ABRT", SIGABRT),
-                      Signalled("BUS", SIGBUS, 216), Signalled("FPE", SIGFPE, 200), Signalled("SEGV", SIGSEGV, 216),
-                      Signalled("USR1", SIGUSR1), Signalled("USR2", SIGUSR2), Signalled("ALRM", SIGALRM),
-                      Signalled("TERM", SIGTERM), Signalled("XCPU", SIGXCPU), Signalled("VTALRM", SIGVTALRM),
-                      Signalled("PROF", SIGPROF), Signalled("SYS", SIGSYS)),
+                      Ending{"ReturnFromMain", "return", "return", 0, 0},
+                      Ending{"RunTimeError", "error", "error", 0, 2},
+                      Ending{"ProcessorFault", "fault", "Runtime error 216 at $", 0, 216}, Signalled("CtrlC", SIGINT),
+                      Signalled("HUP", SIGHUP), Signalled("QUIT", SIGQUIT), Signalled("ILL", SIGILL),
+                      Signalled("TRAP", SIGTRAP), Signalled("ABRT", SIGABRT), Signalled("BUS", SIGBUS, 216),
+                      Signalled("FPE", SIGFPE, 200), Signalled("SEGV", SIGSEGV, 216), Signalled("USR1", SIGUSR1),
+                      Signalled("USR2", SIGUSR2), Signalled("ALRM", SIGALRM), Signalled("TERM", SIGTERM),
+                      Signalled("XCPU", SIGXCPU), Signalled("VTALRM", SIGVTALRM), Signalled("PROF", SIGPROF),
+                      Signalled("SYS", SIGSYS)),
     [](const ::testing::TestParamInfo<Ending>& info) { return std::string(info.param.name); });
 
 // --- a terminal that answers the cursor query late ----------------------------
@@ -207,7 +205,7 @@ public:
         if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
         std::string name = ptsname(master_);
         slave_ = open(name.c_str(), O_RDWR | O_NOCTTY);
-        struct winsize size{};
+        struct winsize size {};
         size.ws_row = 25;
         size.ws_col = 80;
         ioctl(master_, TIOCSWINSZ, &size);
@@ -238,7 +236,9 @@ public:
     }
 
     bool Started() const { return child_ > 0 && slave_ >= 0; }
-    void Send(const std::string& bytes) { EXPECT_EQ(write(master_, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
+    void Send(const std::string& bytes) {
+        EXPECT_EQ(write(master_, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+    }
     bool EchoOn() const {
         termios modes{};
         return tcgetattr(slave_, &modes) == 0 && (modes.c_lflag & ECHO) != 0;
@@ -250,7 +250,9 @@ public:
         auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (text.empty() || output_.find(text) == std::string::npos) {
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-            struct pollfd watch{master_, POLLIN, 0};
+            struct pollfd watch {
+                master_, POLLIN, 0
+            };
             if (left.count() <= 0 || poll(&watch, 1, static_cast<int>(left.count())) <= 0) return text.empty();
             char buffer[4096];
             ssize_t got = read(master_, buffer, sizeof buffer);

@@ -45,10 +45,10 @@ ShortText AskLine(std::string_view prompt) {
 
 void Draw() {
     ClearWindow();
-    WriteLine("abc\b\bX");          // BS twice, then X overwrites b
-    WriteLine("\bstart");           // BS in the first column stays there
-    WriteLine("one\ntwo");          // LF alone keeps the column
-    WriteLine("bell\a!");           // BEL draws nothing
+    WriteLine("abc\b\bX");            // BS twice, then X overwrites b
+    WriteLine("\bstart");             // BS in the first column stays there
+    WriteLine("one\ntwo");            // LF alone keeps the column
+    WriteLine("bell\a!");             // BEL draws nothing
     WriteLine(std::string(80, '='));  // exactly one row: wraps once, then CR LF
     WriteLine("0123456789012345678901234567890123456789012345678901234567890123456789012345678901234");
     AskLine("done");

@@ -272,8 +272,8 @@ TEST_F(ConsoleBackend, CtrlCGivesBackTheCodePageAndRemovesTheTemporaryFile) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process));
+    ASSERT_TRUE(
+        CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);

@@ -31,7 +31,7 @@ TEST(SystemErrorMapping, OtherCodesAreUsedUnchanged) {
 }
 
 TEST(SystemErrorMapping, AFailureNeverReadsAsSuccess) {
-    EXPECT_EQ(MapSystemError(0), 162);        // a failure that came without a code
-    EXPECT_EQ(MapSystemError(65536), 162);    // would be 0 in sixteen bits
+    EXPECT_EQ(MapSystemError(0), 162);      // a failure that came without a code
+    EXPECT_EQ(MapSystemError(65536), 162);  // would be 0 in sixteen bits
     EXPECT_EQ(MapSystemError(0x80070005u), 162);
 }

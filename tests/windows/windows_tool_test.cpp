@@ -126,8 +126,8 @@ class WaitingPipe : NotCopyable {
 public:
     explicit WaitingPipe(const std::string& name) {
         std::wstring path = L"\\\\.\\pipe\\" + std::wstring(name.begin(), name.end());
-        pipe_ = CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_NOWAIT, 1, 4096, 4096, 0,
-                                 nullptr);
+        pipe_ =
+            CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_NOWAIT, 1, 4096, 4096, 0, nullptr);
     }
     ~WaitingPipe() { CloseHandle(pipe_); }
     bool Made() const { return pipe_ != INVALID_HANDLE_VALUE; }
@@ -150,12 +150,9 @@ TEST(ProtectedNames, ReachNoFileAndConnectNoPipe) {
         const char* keys;
         int report;
     } rows[] = {
-        {"MORVANTE", {"in.dat", "part", "1"}, "y\n", 5},
-        {"DUSKAR", {"cap.bmp", "\xce\xa9mega.bmp"}, "", 123},
-        {"DUSKAR", {pipe + "1", "out.bmp"}, "", 0},
-        {"DUSKAR", {"cap.bmp", pipe + "1"}, "", 5},
-        {"MORVANTE", {pipe + "1", "part", "1"}, "y\n", 5},
-        {"TOLVA", {"out.dat", pipe, "1"}, "y\r\nx\r\n", 0},
+        {"MORVANTE", {"in.dat", "part", "1"}, "y\n", 5},   {"DUSKAR", {"cap.bmp", "\xce\xa9mega.bmp"}, "", 123},
+        {"DUSKAR", {pipe + "1", "out.bmp"}, "", 0},        {"DUSKAR", {"cap.bmp", pipe + "1"}, "", 5},
+        {"MORVANTE", {pipe + "1", "part", "1"}, "y\n", 5}, {"TOLVA", {"out.dat", pipe, "1"}, "y\r\nx\r\n", 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.tool) + " " + row.arguments[0] + " " + row.arguments[1]);

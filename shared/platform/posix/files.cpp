@@ -40,10 +40,12 @@ bool FolderOf(const char* name, char (&folder)[kPathBytes]) {
 // exists; a missing folder on the way is "path not found" (3).
 std::uint16_t MissingFileOrFolder(const char* name) {
     const char* slash = std::strrchr(name, '/');
-    if (slash == nullptr || slash == name) return errors::kFileNotFound;  // the current folder and the root always exist
+    if (slash == nullptr || slash == name)
+        return errors::kFileNotFound;  // the current folder and the root always exist
     char folder[kPathBytes];
     struct stat info;
-    if (!FolderOf(name, folder) || posix::CallStat(folder, &info) != 0 || !S_ISDIR(info.st_mode)) return errors::kPathNotFound;
+    if (!FolderOf(name, folder) || posix::CallStat(folder, &info) != 0 || !S_ISDIR(info.st_mode))
+        return errors::kPathNotFound;
     return errors::kFileNotFound;
 }
 
@@ -296,7 +298,6 @@ std::uint16_t ListFolder(const char* folder, FolderVisitor visit, void* context)
     posix::CallClose(fd);
     return error;
 }
-
 
 std::uint16_t FinalPath(const char* name, char* path, std::size_t capacity) {
     static_assert(PATH_MAX <= kPathBytes, "a resolved path fits the layer's path buffers");

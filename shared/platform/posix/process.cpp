@@ -105,12 +105,12 @@ void OnEndingSignal(int number) {
 
 // A signal that the process was started with ignored stays ignored.
 void InstallEndingHandlers() {
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = OnEndingSignal;
     action.sa_flags = SA_RESETHAND | SA_ONSTACK;
     BlockWhileEnding(&action.sa_mask);
     for (int number : kEndingSignals) {
-        struct sigaction current{};
+        struct sigaction current {};
         if (sigaction(number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) continue;
         sigaction(number, &action, nullptr);
     }
@@ -122,7 +122,7 @@ void InstallFaultHandlers() {
     alternate.ss_size = sizeof faultStack;
     sigaltstack(&alternate, nullptr);
 
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_sigaction = OnFault;
     action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_RESETHAND;
     BlockWhileEnding(&action.sa_mask);
@@ -160,7 +160,7 @@ void StartProcess(int argc, char** argv) {
 
     int marker = 0;
     stackTop = reinterpret_cast<std::uintptr_t>(&marker);
-    struct rlimit limit{};
+    struct rlimit limit {};
     stackReach = kLargestStack;
     if (getrlimit(RLIMIT_STACK, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < kLargestStack) {
         stackReach = static_cast<std::uintptr_t>(limit.rlim_cur);
@@ -225,16 +225,18 @@ void HoldEndings() {
 void ReleaseEndings() { sigprocmask(SIG_SETMASK, &maskBeforeHold, nullptr); }
 
 std::uint32_t MillisecondTicks() {
-    struct timespec now{};
+    struct timespec now {};
     clock_gettime(CLOCK_BOOTTIME, &now);
-    std::uint64_t ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+    std::uint64_t ms =
+        static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
     return static_cast<std::uint32_t>(ms);  // wraps, like the system counter it stands for
 }
 
 void SleepMilliseconds(std::uint32_t ms) {
-    struct timespec wait{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
-    while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
-    }
+    struct timespec wait {
+        static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L
+    };
+    while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {}
 }
 
 }  // namespace platform

@@ -161,7 +161,7 @@ int CallLock(int fd, short type) {
     // Locks of an open file description, unlike process locks, also keep
     // two openings within one process apart, and no close of another
     // descriptor of the same file releases them.
-    struct flock whole{};
+    struct flock whole {};
     whole.l_type = type;
     whole.l_whence = SEEK_SET;
     whole.l_start = 0;

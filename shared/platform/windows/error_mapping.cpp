@@ -6,10 +6,10 @@ namespace platform::windows {
 namespace {
 
 // The system's numbering of the errors the table treats specially.
-constexpr std::uint32_t kLastDiskCode = 18;       // 1 to 18 keep their numbers
-constexpr std::uint32_t kFirstDeviceCode = 19;    // write protect ...
-constexpr std::uint32_t kLastDeviceCode = 31;     // ... general failure
-constexpr std::uint32_t kDeviceCodeShift = 131;   // 19 to 31 become 150 to 162
+constexpr std::uint32_t kLastDiskCode = 18;      // 1 to 18 keep their numbers
+constexpr std::uint32_t kFirstDeviceCode = 19;   // write protect ...
+constexpr std::uint32_t kLastDeviceCode = 31;    // ... general failure
+constexpr std::uint32_t kDeviceCodeShift = 131;  // 19 to 31 become 150 to 162
 constexpr std::uint32_t kSharingViolation = 32;
 constexpr std::uint32_t kDiskFull = 112;
 constexpr std::uint32_t kDirectoryNotEmpty = 145;

@@ -1,8 +1,8 @@
-// Left direct, as they cannot fail or do no I/O: GetStdHandle, GetCommandLineA, GetCommandLineW, GetACP, MultiByteToWideChar, WideCharToMultiByte, Sleep,
-// GetTickCount, GetCurrentProcessId, GetModuleHandleA, GetProcAddress, SetErrorMode, SetThreadStackGuarantee,
-// SetUnhandledExceptionFilter, VirtualQuery (the fault filter's look at the stack), SetConsoleCtrlHandler,
-// DuplicateHandle and SuspendThread (the console event handler), the critical section that keeps it waiting,
-// ExitProcess.
+// Left direct, as they cannot fail or do no I/O: GetStdHandle, GetCommandLineA, GetCommandLineW, GetACP,
+// MultiByteToWideChar, WideCharToMultiByte, Sleep, GetTickCount, GetCurrentProcessId, GetModuleHandleA, GetProcAddress,
+// SetErrorMode, SetThreadStackGuarantee, SetUnhandledExceptionFilter, VirtualQuery (the fault filter's look at the
+// stack), SetConsoleCtrlHandler, DuplicateHandle and SuspendThread (the console event handler), the critical section
+// that keeps it waiting, ExitProcess.
 //
 // Every file, console and process call of the Windows backend goes through
 // these wrappers, which consult the fault-injection seam before calling the

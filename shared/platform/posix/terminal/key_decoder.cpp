@@ -71,10 +71,12 @@ bool AltKey(std::uint8_t byte, Decoded* decoded) {
 // The number of a "~" sequence: Esc [ n ~.
 bool TildeKey(int number, Special* key) {
     switch (number) {
-        case 1: case 7: *key = Special::Home; return true;
+        case 1:
+        case 7: *key = Special::Home; return true;
         case 2: *key = Special::Insert; return true;
         case 3: *key = Special::Delete; return true;
-        case 4: case 8: *key = Special::End; return true;
+        case 4:
+        case 8: *key = Special::End; return true;
         case 5: *key = Special::PageUp; return true;
         case 6: *key = Special::PageDown; return true;
         default: break;
@@ -121,7 +123,8 @@ Decoded ControlSequence(const std::uint8_t* bytes, std::size_t count, bool moreM
     for (; at < count; ++at) {
         std::uint8_t b = bytes[at];
         if (b >= '0' && b <= '9') {
-            if (separators < 2 && numbers[separators] < 10000) numbers[separators] = numbers[separators] * 10 + (b - '0');
+            if (separators < 2 && numbers[separators] < 10000)
+                numbers[separators] = numbers[separators] * 10 + (b - '0');
         } else if (b == ';') {
             if (separators < 2) ++separators;
         } else if (b >= 0x3C && b <= 0x3F) {

@@ -93,7 +93,7 @@ void OnStopSignal(int) {
     int savedErrno = errno;
     bool hadKeys = keyModesActive != 0;
     GiveTerminalBack();
-    struct sigaction standard{};
+    struct sigaction standard {};
     standard.sa_handler = SIG_DFL;
     sigemptyset(&standard.sa_mask);
     sigaction(SIGTSTP, &standard, nullptr);
@@ -102,7 +102,7 @@ void OnStopSignal(int) {
     sigaddset(&stop, SIGTSTP);
     raise(SIGTSTP);
     sigprocmask(SIG_UNBLOCK, &stop, nullptr);  // the process stops here
-    struct sigaction again{};
+    struct sigaction again {};
     again.sa_handler = OnStopSignal;
     sigemptyset(&again.sa_mask);
     sigaction(SIGTSTP, &again, nullptr);
@@ -114,14 +114,14 @@ void OnStopSignal(int) {
 // process's own handlers. A stop that the process was started with ignored
 // stays ignored.
 void InstallStopHandlers() {
-    struct sigaction resume{};
+    struct sigaction resume {};
     resume.sa_handler = OnContinue;
     sigemptyset(&resume.sa_mask);
     resume.sa_flags = SA_RESTART;
     sigaction(SIGCONT, &resume, nullptr);
-    struct sigaction current{};
+    struct sigaction current {};
     if (sigaction(SIGTSTP, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) return;
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGTSTP, &action, nullptr);
@@ -154,7 +154,9 @@ void MakeKeyModes() {
 // Gives true when input came (or the keyboard went away) within timeoutMs;
 // -1 waits as long as it takes.
 bool WaitForInput(int timeoutMs) {
-    struct pollfd watch{kKeyboard, POLLIN, 0};
+    struct pollfd watch {
+        kKeyboard, POLLIN, 0
+    };
     return posix::CallPoll(&watch, 1, timeoutMs) > 0;
 }
 
@@ -175,7 +177,6 @@ void Consume(std::size_t count) {
     inputCount -= count;
 }
 
-
 }  // namespace
 
 namespace terminal {
@@ -183,9 +184,10 @@ namespace terminal {
 bool KeysWithoutEcho() { return keyModesActive != 0; }
 
 bool KeyboardAnswersScreen() {
-    struct stat keyboard{}, screen{};
-    return keyboardIsTerminal && posix::CallFstat(kKeyboard, &keyboard) == 0 && posix::CallFstat(kScreen, &screen) == 0 &&
-           S_ISCHR(keyboard.st_mode) && keyboard.st_rdev == screen.st_rdev;
+    struct stat keyboard {
+    }, screen{};
+    return keyboardIsTerminal && posix::CallFstat(kKeyboard, &keyboard) == 0 &&
+           posix::CallFstat(kScreen, &screen) == 0 && S_ISCHR(keyboard.st_mode) && keyboard.st_rdev == screen.st_rdev;
 }
 
 bool ReadCursorReport(int waitMs, int* row, int* column, bool dropKeys) {

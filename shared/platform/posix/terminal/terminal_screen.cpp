@@ -138,10 +138,11 @@ void FindCursor() {
 
 bool OpenScreen(ScreenShape* shape) {
     if (posix::CallIsatty(kScreen) == 0) return false;
-    struct winsize size{};
+    struct winsize size {};
     columns = kDefaultColumns;
     rows = kDefaultRows;
-    if (posix::CallIoctl(kScreen, TIOCGWINSZ, reinterpret_cast<std::uintptr_t>(&size)) == 0 && size.ws_col > 0 && size.ws_row > 0) {
+    if (posix::CallIoctl(kScreen, TIOCGWINSZ, reinterpret_cast<std::uintptr_t>(&size)) == 0 && size.ws_col > 0 &&
+        size.ws_row > 0) {
         columns = size.ws_col;
         rows = size.ws_row;
     }

@@ -75,12 +75,13 @@ void FindWay() {
 }
 
 void SendSpeaker(int hz) {
-    struct input_event event{};
+    struct input_event event {};
     event.type = EV_SND;
     event.code = SND_TONE;
     event.value = hz;
     std::size_t done = 0;
-    platform::WriteAll(toneHandle, &event, sizeof event, &done);  // a tone that does not sound is no failure of the tool
+    platform::WriteAll(toneHandle, &event, sizeof event,
+                       &done);  // a tone that does not sound is no failure of the tool
 }
 
 void RingBell() {

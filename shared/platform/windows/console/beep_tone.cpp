@@ -32,8 +32,8 @@ Beeper beeper = Beeper::NotOpened;
 HANDLE device = INVALID_HANDLE_VALUE;
 
 void RemoveName() {
-    windows::CallDefineDosDevice(DDD_RAW_TARGET_PATH | DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE,
-                                 kDeviceName, kDeviceTarget);
+    windows::CallDefineDosDevice(DDD_RAW_TARGET_PATH | DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, kDeviceName,
+                                 kDeviceTarget);
 }
 
 void OpenBeeper() {

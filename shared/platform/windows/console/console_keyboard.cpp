@@ -71,7 +71,6 @@ console::KeyEvent EventOf(const INPUT_RECORD& record) {
     return event;
 }
 
-
 }  // namespace
 
 namespace console {
