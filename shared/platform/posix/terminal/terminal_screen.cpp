@@ -134,6 +134,14 @@ void FindCursor() {
     columnKnown = false;
 }
 
+// The window and the cursor as the drawing is to take them.
+void Describe(ScreenShape* shape) {
+    shape->columns = columns;
+    shape->rows = rows;
+    shape->cursorColumn = cursorColumn;
+    shape->cursorRow = cursorRow;
+}
+
 }  // namespace
 
 bool OpenScreen(ScreenShape* shape) {
@@ -150,10 +158,7 @@ bool OpenScreen(ScreenShape* shape) {
     FindCursor();
     screenOpen = true;
     cursorLearned = false;
-    shape->columns = columns;
-    shape->rows = rows;
-    shape->cursorColumn = cursorColumn;
-    shape->cursorRow = cursorRow;
+    Describe(shape);
     return true;
 }
 
@@ -163,10 +168,7 @@ bool OpenScreen(ScreenShape* shape) {
 bool RereadScreen(ScreenShape* shape) {
     if (!cursorLearned) return false;
     cursorLearned = false;
-    shape->columns = columns;
-    shape->rows = rows;
-    shape->cursorColumn = cursorColumn;
-    shape->cursorRow = cursorRow;
+    Describe(shape);
     return true;
 }
 
