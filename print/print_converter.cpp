@@ -1,14 +1,14 @@
 // DUSKAR and DUSKARI: turn a 1024x768 8-bit capture image into one that
-// prints in neutral greys, by rewriting its palette only. One source, built
-// once per row of the variant table below; a successful run prints nothing,
+// prints in neutral greys, by rewriting its palette only. One driver, built
+// once per row of the variant table (variants.h); a successful run prints nothing,
 // so that many files can be converted in a batch.
-#include <cstring>
-#include <iterator>
 #include <span>
 
 #include "converter.h"
 #include "core.h"
+#include "loading.h"
 #include "palette_rule.h"
+#include "variants.h"
 
 #ifndef VARIANT_ROW
 #error "VARIANT_ROW must select a row of the variant table"
@@ -16,41 +16,11 @@
 
 namespace {
 
-// What tells the two converters apart: the palette rule and three lines of
-// the help text.
-struct PrintVariant {
-    PaletteRule rule;
-    std::string_view aboutLine;    // which converter this is
-    std::string_view siblingLine;  // when the other one serves better
-    std::string_view usageLine;
-};
-
-constexpr PrintVariant kVariants[] = {
-    {PaletteRule::Straight, "For printing with black-and-white on paper. This is DUSKAR.",
-     "DUSKARI does inversion, suitable eg for calendar & text prt.", "Usage:   DUSKAR infile.bmp outfile.bmp"},
-    {PaletteRule::Inverted, "For printing with black-and-white on paper. This is DUSKARI,",
-     "inverts suitable for text prt. For photoprint, use DUSKAR.", "Usage:   DUSKARI infile.bmp outfile.bmp"},
-};
-static_assert(VARIANT_ROW >= 0 && VARIANT_ROW < std::size(kVariants));
-constexpr const PrintVariant& kVariant = kVariants[VARIANT_ROW];
-
-// A capture image is 787510 bytes, but any file that fits is converted. A
-// block that would be placed past this offset ends the loading: the file is
-// then too large to take.
-constexpr std::int32_t kSizeGuardOffset = 5400000;
-// So the largest file taken is 164 whole blocks.
-constexpr std::int32_t kLargestImageBytes = 5373952;
-static_assert(kLargestImageBytes == (kSizeGuardOffset / kImageBlockBytes) * kImageBlockBytes);
-// Room for the largest file taken and the block read that finds its end.
-constexpr std::int32_t kImageBufferBytes = 5500000;
-static_assert(kLargestImageBytes + kImageBlockBytes <= kImageBufferBytes);
+constexpr Variant kVariant = kVariants[VARIANT_ROW];
 
 // The whole file, file offset n at offset n. Past the loaded length it holds
 // zeros or earlier blocks' bytes, which are never written.
 std::uint8_t image[kImageBufferBytes];
-// Never cleared between blocks: after a short read its tail still holds the
-// previous block's bytes, which land past the loaded length.
-std::uint8_t transferBlock[kImageBlockBytes];
 
 ShortText inputName;
 ShortText outputName;
@@ -85,25 +55,6 @@ void PrintSizeFailure() {
     WriteLine("./dux   gives info on this program.");
 }
 
-// Reads the whole opened input into the image and sets its length; false,
-// with the file only partly read, when it is larger than the largest taken.
-bool LoadImage(BlockFile& input, std::int32_t& loadedLength) {
-    std::int32_t blockOffset = 0;
-    std::uint16_t readCount = 0;
-    loadedLength = 0;
-    do {
-        ReadBlock(input, transferBlock, kImageBlockBytes, readCount);
-        CheckIo();
-        if (blockOffset > kSizeGuardOffset) return false;
-        // The whole block, whatever the read gave: the image past the loaded
-        // length is never written, so this costs nothing.
-        std::memcpy(image + blockOffset, transferBlock, kImageBlockBytes);
-        blockOffset += kImageBlockBytes;
-        loadedLength += readCount;
-    } while (readCount != 0);
-    return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,7 +72,7 @@ int main(int argc, char** argv) {
     }
 
     std::int32_t loadedLength = 0;
-    if (!LoadImage(inputFile, loadedLength)) {
+    if (!LoadImage(inputFile, image, loadedLength)) {
         PrintSizeFailure();
         EndProgram(0);
     }

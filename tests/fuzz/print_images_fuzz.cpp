@@ -1,7 +1,6 @@
 // The print converters' loading of a capture image, the palette rule and the
-// storing, in process. The tool's own source is compiled here with its main
-// procedure renamed, so its loading is reached without ending the process;
-// the rule is taken from the input, whichever row the source was built for.
+// storing, in process, with the tools' own loader; the rule is taken from
+// the input.
 //
 // A file of any length, up to past the largest one taken, loads without a
 // fault; exactly the files up to 5373952 bytes pass the size guard; the
@@ -10,28 +9,19 @@
 // inside the file.
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 #include <span>
 
 #include "converter.h"
 #include "core.h"
 #include "fuzz_files.h"
+#include "loading.h"
 #include "palette_rule.h"
-
-#define main DuskarMain
-#define VARIANT_ROW 0
-namespace duskar {
-#include "print_converter.cpp"
-}  // namespace duskar
-#undef VARIANT_ROW
-#undef main
 
 namespace {
 
-using duskar::kLargestImageBytes;
-
 constexpr std::size_t kZerosBelow = kLargestImageBytes + 2 * kImageBlockBytes;
 
+std::uint8_t loadedImage[kImageBufferBytes];
 BlockFile inputFile;
 BlockFile outputFile;
 
@@ -63,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     OpenExisting(inputFile, 1);
     fuzz::Require(FetchIoResult() == 0, "the image opens");
     std::int32_t loadedLength = 0;
-    bool loaded = duskar::LoadImage(inputFile, loadedLength);
+    bool loaded = LoadImage(inputFile, loadedImage, loadedLength);
     CloseFile(inputFile);
     fuzz::Require(FetchIoResult() == 0, "the image is read");
     fuzz::Require(loaded == (image.Size() <= static_cast<std::size_t>(kLargestImageBytes)),
@@ -73,9 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     CreateOutput(outputFile, fuzz::PathText(convertedFile), inputFile, 1);
     fuzz::Require(PendingIoError() == 0, "the output is created");
-    std::span<std::uint8_t> loadedImage = std::span(duskar::image).first(static_cast<std::size_t>(loadedLength));
-    ConvertPalette(std::span(duskar::image).subspan<kPaletteOffset, kPaletteBytes>(), rule);
-    std::uint16_t lastWriteCount = StoreInBlocks(outputFile, loadedImage);
+    ConvertPalette(std::span(loadedImage).subspan<kPaletteOffset, kPaletteBytes>(), rule);
+    std::uint16_t lastWriteCount =
+        StoreInBlocks(outputFile, std::span(loadedImage).first(static_cast<std::size_t>(loadedLength)));
     FinishOutput(outputFile);
     fuzz::Require(FetchIoResult() == 0, "the output is finished");
     fuzz::Require((lastWriteCount == 0) == (image.Size() == 0), "only an empty image writes nothing");

@@ -1,13 +1,14 @@
 // TALMIROX3, TALMIRO3 and TALMIROX: turn a 500x500 24-bit BMP into a 500x500
 // 8-bit greentone BMP whose header and palette come from talmiro.dat in the
-// current folder. One driver, built once per row of the variant table; a run
-// that goes well prints nothing, so the tools suit batch conversion.
-#include <cstring>
+// current folder. One driver, built once per row of the variant table
+// (variants.h); a run that goes well prints nothing, so the tools suit batch
+// conversion.
 #include <span>
 
 #include "converter.h"
 #include "core.h"
 #include "formats.h"
+#include "loading.h"
 #include "mapping.h"
 #include "variants.h"
 
@@ -18,49 +19,21 @@
 namespace {
 
 constexpr Variant kVariant = kVariants[VARIANT_ROW];
-// The pixels run to the end of an input of the expected size.
+// The pixels run to the end of an input of the expected size, and such an
+// input loads with room to spare.
 static_assert(kVariant.pixelDataOffset + kInputPixelBytes == kVariant.expectedInputSize);
-
-// Large enough for an input of either header kind together with the two
-// blocks that loading copies past its end.
-constexpr std::int32_t kImageBufferBytes = 850000;
 static_assert(kVariant.expectedInputSize + 2 * kImageBlockBytes <= kImageBufferBytes);
 
 // The palette file is looked for by its bare name, so in the current folder.
 constexpr std::string_view kPaletteFileName = "talmiro.dat";
 
 std::uint8_t inputImage[kImageBufferBytes];
-std::uint8_t outputImage[kImageBufferBytes];   // the palette file, then the indexes after its header block
-std::uint8_t transferBlock[kImageBlockBytes];  // for loading; never cleared between blocks or files
+std::uint8_t outputImage[kImageBufferBytes];  // the palette file, then the indexes after its header block
 
 ShortText inputName;
 ShortText outputName;
 BlockFile sourceFile;  // the palette file first, then the input
 BlockFile outputFile;
-
-// Reads the open source file into buffer from its first byte on, one block
-// at a time, and closes it; gives the bytes the reads delivered. Each block
-// is copied whole, also after a short read, so past the file's end the
-// buffer holds what the block held before. The copies stop at the buffer's
-// end: the rest of an over-long file is not read, and the total read then
-// already exceeds every expected size.
-std::int32_t LoadFile(std::span<std::uint8_t, kImageBufferBytes> buffer) {
-    std::int32_t totalRead = 0;
-    std::int32_t fillPosition = 0;  // where the next block goes
-    std::uint16_t readCount = 0;
-    do {
-        ReadBlock(sourceFile, transferBlock, kImageBlockBytes, readCount);
-        CheckIo();
-        std::int32_t room = kImageBufferBytes - fillPosition;
-        std::int32_t copied = room < kImageBlockBytes ? room : kImageBlockBytes;
-        std::memcpy(buffer.data() + fillPosition, transferBlock, static_cast<std::size_t>(copied));
-        fillPosition += copied;
-        totalRead += readCount;
-    } while (readCount != 0 && fillPosition < kImageBufferBytes);
-    CloseFile(sourceFile);
-    CheckIo();
-    return totalRead;
-}
 
 // Every help line is padded with blanks to the same width.
 constexpr std::size_t kHelpLineWidth = 65;
@@ -102,7 +75,7 @@ int main(int argc, char** argv) {
         WriteLine("    *********************this contains 'palette'.");
         EndProgram(0);
     }
-    LoadFile(outputImage);  // its header block is the output's
+    LoadFile(sourceFile, outputImage);  // its header block is the output's
 
     BindFile(sourceFile, inputName);
     OpenExisting(sourceFile, 1);
@@ -111,7 +84,7 @@ int main(int argc, char** argv) {
         WriteLine("    *********************Pls check the input filename.");
         EndProgram(0);
     }
-    std::int32_t totalRead = LoadFile(inputImage);
+    std::int32_t totalRead = LoadFile(sourceFile, inputImage);
 
     MapPixels<kVariant.mapping>(std::span(inputImage).subspan<kVariant.pixelDataOffset, kInputPixelBytes>(),
                                 std::span(outputImage).subspan<kOutputPixelOffset, kPixelCount>());
