@@ -1,7 +1,7 @@
 // The drawing of standard output into the window: control bytes move the
 // cursor, runs of other bytes are drawn as characters, the cursor wraps at
 // the last column and the window scrolls below the last row.
-#include "../platform/console_device.h"
+#include "../platform/console/console_device.h"
 #include "../platform/platform.h"
 #include "../window.h"
 #include "window_console.h"

@@ -2,7 +2,7 @@
 // waits for. Special keys are handed on as 0 followed by their code; a
 // character may also be typed as its decimal code on the keypad while Alt
 // is held.
-#include "../platform/console_device.h"
+#include "../platform/console/console_device.h"
 #include "../window.h"
 #include "window_console.h"
 #include "../platform/ascii.h"

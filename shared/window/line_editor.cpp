@@ -2,7 +2,7 @@
 // cursor, edited with Backspace, Esc, Home, End and the cursor keys.
 #include <cstring>
 
-#include "../platform/console_device.h"
+#include "../platform/console/console_device.h"
 #include "window_console.h"
 #include "../platform/ascii.h"
 

@@ -4,7 +4,7 @@
 
 #include "../core.h"
 #include "../core/console_flavour.h"
-#include "../platform/console_device.h"
+#include "../platform/console/console_device.h"
 #include "../window.h"
 #include "window_console.h"
 

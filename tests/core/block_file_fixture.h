@@ -9,7 +9,7 @@
 #include <string>
 
 #include "core.h"
-#include "platform/fault_injection.h"
+#include "platform/system_calls/fault_injection.h"
 #include "run_process.h"
 
 // The system's own error code for a write the medium failed (the layer's 160).

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "block_file_fixture.h"
-#include "platform/posix/system_calls.h"
+#include "platform/system_calls/posix/system_calls.h"
 
 using platform::fault::Call;
 using test_support::ReadWholeFile;

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "capture_images.h"
-#include "platform/fault_injection.h"
+#include "platform/system_calls/fault_injection.h"
 #include "terminal_session.h"
 #include "tool_test.h"
 

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "fuzz_input.h"
-#include "platform/posix/terminal/key_decoder.h"
+#include "platform/console/posix/key_decoder.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <vector>
 
-#include "platform/fault_injection.h"
+#include "platform/system_calls/fault_injection.h"
 
 #include "part_files.h"
 #include "terminal_session.h"

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/console_device.h"
+#include "platform/console/console_device.h"
 
 namespace memory_console {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "platform/fault_injection.h"
+#include "platform/system_calls/fault_injection.h"
 #include "run_process.h"
 
 namespace fs = std::filesystem;

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fault_injection.h"
+#include "platform/system_calls/fault_injection.h"
 
 int ToolMain(int argc, char** argv);
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "platform/windows/system_calls.h"
+#include "platform/system_calls/windows/system_calls.h"
 #include "sweep.h"
 
 namespace sweep {

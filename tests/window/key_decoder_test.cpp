@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/posix/terminal/key_decoder.h"
+#include "platform/console/posix/key_decoder.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // console reports them (the terminal's sequences reach the same table).
 #include <gtest/gtest.h>
 
-#include "platform/pc_keys.h"
+#include "platform/console/pc_keys.h"
 
 using platform::console::scan::ExtendedCode;
 using platform::console::scan::KeypadDigit;

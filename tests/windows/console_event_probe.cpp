@@ -11,7 +11,7 @@
 #include <windows.h>
 
 #include "core.h"
-#include "platform/console_device.h"
+#include "platform/console/console_device.h"
 
 int main(int argc, char** argv) {
     StartProgram(argc, argv);

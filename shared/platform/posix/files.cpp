@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "../platform.h"
-#include "system_calls.h"
+#include "../system_calls/posix/system_calls.h"
 
 namespace platform {
 namespace {

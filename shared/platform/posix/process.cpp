@@ -12,7 +12,7 @@
 #include <cstring>
 
 #include "../platform.h"
-#include "system_calls.h"
+#include "../system_calls/posix/system_calls.h"
 
 // The linker places this symbol at the start of the executable's image.
 extern "C" const char __ehdr_start[] __attribute__((weak));

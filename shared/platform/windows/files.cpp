@@ -8,7 +8,7 @@
 
 #include "../platform.h"
 #include "error_mapping.h"
-#include "system_calls.h"
+#include "../system_calls/windows/system_calls.h"
 
 namespace platform {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "../platform.h"
-#include "system_calls.h"
+#include "../system_calls/windows/system_calls.h"
 
 namespace platform {
 namespace {

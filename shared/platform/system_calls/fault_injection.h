@@ -1,6 +1,8 @@
 // A seam for tests: makes chosen system calls of the backend fail or come
 // up short without touching the real system, so that the layer's failure
-// paths can be driven one by one. Production code never arms it.
+// paths can be driven one by one. Only the test programs carry it: they link
+// the wrappers built with the seam (suite_system_calls_with_fault_seam), the
+// shipped programs the wrappers without it.
 #pragma once
 
 #include <cstddef>
@@ -49,16 +51,5 @@ void Clear();
 // so that it outlives an abrupt end): its kind's number, followed by "!"
 // when the call was disturbed. nullptr stops the record.
 void Record(std::FILE* log);
-
-// What the seam asks of one disturbed call: the system error to fail with
-// (0: none), else the most bytes it may move.
-struct Disturbance {
-    int error = 0;
-    std::size_t takeAtMost = 0;
-};
-
-// The backends' side: counts one call of the kind and gives true when it is
-// to be disturbed, with what to do in *how.
-bool Disturb(Call call, Disturbance* how);
 
 }  // namespace platform::fault

@@ -4,10 +4,10 @@
 // it was found, and no Ctrl+C handler is installed.
 #include <windows.h>
 
-#include "../../console_device.h"
-#include "../../typed_keys.h"
+#include "../console_device.h"
+#include "../typed_keys.h"
 #include "../../platform.h"
-#include "../system_calls.h"
+#include "../../system_calls/windows/system_calls.h"
 #include "console.h"
 
 namespace platform {

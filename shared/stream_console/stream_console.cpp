@@ -1,7 +1,7 @@
 // The stream console: standard output and input are plain byte streams that
 // may be redirected to files or pipes.
 #include "../core.h"
-#include "console_flavour.h"
+#include "../core/console_flavour.h"
 #include "../platform/terminal_text.h"
 
 namespace {

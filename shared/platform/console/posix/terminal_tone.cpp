@@ -9,9 +9,9 @@
 
 #include <cstdio>
 
-#include "../../console_device.h"
+#include "../console_device.h"
 #include "../../platform.h"
-#include "../system_calls.h"
+#include "../../system_calls/posix/system_calls.h"
 #include "terminal.h"
 #include "../../ascii.h"
 

@@ -8,10 +8,10 @@
 
 #include <cerrno>
 
-#include "../../console_device.h"
+#include "../console_device.h"
 #include "../../platform.h"
 #include "../../terminal_text.h"
-#include "../system_calls.h"
+#include "../../system_calls/posix/system_calls.h"
 #include "terminal.h"
 
 namespace platform::console {

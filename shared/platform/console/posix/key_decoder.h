@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "../../console_device.h"
+#include "../console_device.h"
 
 namespace platform::terminal {
 

@@ -1,6 +1,6 @@
 #include "typed_keys.h"
 
-#include "platform.h"
+#include "../platform.h"
 
 namespace platform::console {
 namespace {

@@ -3,8 +3,8 @@
 // colour found at the start, with the ANSI code page while drawing.
 #include <windows.h>
 
-#include "../../console_device.h"
-#include "../system_calls.h"
+#include "../console_device.h"
+#include "../../system_calls/windows/system_calls.h"
 #include "console.h"
 
 namespace platform {

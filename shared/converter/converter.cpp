@@ -1,5 +1,5 @@
 // The converters' start and the storing of a finished image.
-#include "converter.h"
+#include "../converter.h"
 
 #include <cstddef>
 

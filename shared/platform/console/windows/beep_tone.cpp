@@ -3,8 +3,8 @@
 // device cannot be reached, each tone is the system beep, timed.
 #include <windows.h>
 
-#include "../../console_device.h"
-#include "../system_calls.h"
+#include "../console_device.h"
+#include "../../system_calls/windows/system_calls.h"
 #include "console.h"
 
 namespace platform {

@@ -11,10 +11,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "../../console_device.h"
-#include "../../typed_keys.h"
+#include "../console_device.h"
+#include "../typed_keys.h"
 #include "../../platform.h"
-#include "../system_calls.h"
+#include "../../system_calls/posix/system_calls.h"
 #include "key_decoder.h"
 #include "terminal.h"
 

@@ -1,6 +1,6 @@
-#include "partset.h"
+#include "../partset.h"
 
-#include "core/system_name.h"
+#include "../core/system_name.h"
 
 namespace {
 

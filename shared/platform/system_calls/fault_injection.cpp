@@ -1,6 +1,6 @@
 // The bookkeeping of injected faults, shared by every backend: which calls
 // of which kind are to fail or come up short.
-#include "fault_injection.h"
+#include "seam.h"
 
 #include <csignal>
 #include <cstdio>
