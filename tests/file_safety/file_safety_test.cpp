@@ -370,7 +370,7 @@ TEST_F(FileSafety, AMaskWithoutWriteBitsStillLetsEveryToolWriteWhatItMakes) {
         const char* made;
     } cases[] = {
         {{"MORVANTE", {"in.dat", "part", "1"}, "y\n"}, "part1.zip"},  // a part
-        {{"DUSKAR", {"cap.bmp", "out.bmp"}, ""}, "out.bmp"},         // an output checked against the input
+        {{"DUSKAR", {"cap.bmp", "out.bmp"}, ""}, "out.bmp"},          // an output checked against the input
     };
     WriteWholeFile(folder / "in.dat", PatternBytes(2000, 1));
     WriteWholeFile(folder / "cap.bmp", print_test::CaptureImage());
