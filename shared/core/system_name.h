@@ -12,11 +12,11 @@ struct SystemName {
 
 // A text that was cut to 255 bytes is not the name the user gave, and could
 // reach another file: it becomes the empty name, with "path not found or name
-// too long" (3) pending, so that nothing is opened, created or emptied by it.
+// too long" pending, so that nothing is opened, created or emptied by it.
 inline SystemName ToSystemName(const ShortText& text) {
     SystemName name;
     if (text.cut) {
-        RaiseIoError(3);
+        RaiseIoError(platform::errors::kPathNotFound);
         name.bytes[0] = '\0';
         return name;
     }

@@ -19,14 +19,16 @@ constexpr char kEndOfText = 26;  // SUB, Ctrl+Z
 bool ReadyForOutput(const TextStream& stream) {
     if (PendingIoError() != 0) return false;
     if (stream.state == StreamState::Output) return true;
-    RaiseIoError(stream.state == StreamState::Closed ? 103 : 105);
+    RaiseIoError(stream.state == StreamState::Closed ? platform::errors::kFileNotOpen
+                                                     : platform::errors::kFileNotOpenForOutput);
     return false;
 }
 
 bool ReadyForInput(const TextStream& stream) {
     if (PendingIoError() != 0) return false;
     if (stream.state == StreamState::Input) return true;
-    RaiseIoError(stream.state == StreamState::Closed ? 103 : 104);
+    RaiseIoError(stream.state == StreamState::Closed ? platform::errors::kFileNotOpen
+                                                     : platform::errors::kFileNotOpenForInput);
     return false;
 }
 
