@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "platform/platform.h"
 #include "platform/system_calls/fault_injection.h"
 #include "run_process.h"
 
@@ -90,7 +91,6 @@ void Run(const Path& path) {
     ASSERT_EQ(counted.process.exitCode, 0) << counted.process.errors;
     Snapshot clean = FolderSnapshot(folder.Path());
     const int error = WriteProtectedError();
-    const int kWriteProtected = 150;
 
     for (int kind = 0; kind < kKinds; ++kind) {
         bool transfer = kind == static_cast<int>(Call::Read) || kind == static_cast<int>(Call::Write) ||
@@ -118,8 +118,10 @@ void Run(const Path& path) {
                 // The console's own numbers stand for its failures: text it
                 // cannot hand on is a failed output (101), keys it cannot read
                 // a read fault (161).
-                bool expected = code == kWriteProtected || (kind == static_cast<int>(Call::Write) && code == 101) ||
-                                (kind == static_cast<int>(Call::Read) && code == 161);
+                namespace errors = platform::errors;
+                bool expected = code == errors::kWriteProtected ||
+                                (kind == static_cast<int>(Call::Write) && code == errors::kDiskFull) ||
+                                (kind == static_cast<int>(Call::Read) && code == errors::kReadFault);
                 EXPECT_TRUE(expected) << "exit code " << code << "\n" << failed.process.errors;
                 EXPECT_TRUE(test_support::EndedWithReport(failed.process, code));
             }
