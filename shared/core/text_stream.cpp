@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "../core.h"
+#include "../platform/ascii.h"
 #include "console_flavour.h"
 
 TextStream StandardInput;
@@ -11,9 +12,9 @@ TextStream StandardError;
 
 namespace {
 
-constexpr char kCarriageReturn = 13;
-constexpr char kLineFeed = 10;
-constexpr char kEndOfText = 26;  // SUB, Ctrl+Z
+using ascii::kCarriageReturn;
+using ascii::kLineFeed;
+constexpr std::uint8_t kEndOfText = ascii::kCtrlZ;
 
 // Gives true when the stream may take output; records the error otherwise.
 bool ReadyForOutput(const TextStream& stream) {

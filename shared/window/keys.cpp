@@ -15,7 +15,7 @@ namespace device = platform::console;
 constexpr std::uint8_t kEnter = ascii::kCarriageReturn;
 using ascii::kLineFeed;
 using ascii::kTab;
-constexpr char kEndOfKeys = 26;  // what TakeKey gives when no key can come
+constexpr char kEndOfKeys = ascii::kCtrlZ;  // what TakeKey gives when no key can come
 constexpr std::uint16_t kReadFault = platform::errors::kReadFault;
 
 constexpr unsigned kCodeRange = 256;  // a composed code is taken modulo this
