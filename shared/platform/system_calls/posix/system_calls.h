@@ -3,12 +3,12 @@
 // sigaltstack (the signal and fault handlers), getpid, getpgrp, geteuid,
 // getrlimit, clock_gettime, nanosleep, _exit.
 //
-// Every system call of the POSIX backend's files goes through one of these
-// wrappers, named after the call it makes. Each asks the fault-injection seam
-// first, so that a test can make any of them fail (or, for reads, writes and
-// copies, move fewer bytes), and repeats a call that a signal interrupted, so
-// that no caller sees EINTR. They fail as the system does: -1 (or nullptr) and
-// errno.
+// Every other system call of the POSIX backend and the terminal goes through
+// one of these wrappers, named after the call it makes, in the one idiom of
+// seam.h: in a test program each asks the fault seam first, so that a test
+// can make any of them fail (or, for reads, writes and copies, move fewer
+// bytes), and each repeats a call that a signal interrupted, so that no caller
+// sees EINTR. They fail as the system does: -1 (or nullptr) and errno.
 #pragma once
 
 #include <sys/stat.h>

@@ -4,10 +4,11 @@
 // stack), SetConsoleCtrlHandler, DuplicateHandle and SuspendThread (the console event handler), the critical section
 // that keeps it waiting, ExitProcess.
 //
-// Every file, console and process call of the Windows backend goes through
-// these wrappers, which consult the fault-injection seam before calling the
-// system. A disturbed call fails with the injected code as the thread's last
-// error, as the system's own failures do.
+// Every other file, console and process call of the Windows backend goes
+// through these wrappers, in the one idiom of seam.h: in a test program each
+// asks the fault seam before calling the system, and a disturbed call fails
+// with the injected code as the thread's last error, as the system's own
+// failures do.
 #pragma once
 
 #include <windows.h>
