@@ -404,15 +404,14 @@ TEST_F(FileSafety, APipeOrSocketNeverOpensSoNoToolWaitsOnIt) {
         {{"TOLVA", {"out.dat", "pipe", "1"}, "y\nx\n"}, 0},  // pipe1.zip counts as missing
         {{"TALMIROX3", {"pipe", "out.bmp"}, ""}, 0},         // with the message for an input that does not open
         {{"DUSKAR", {"cap.bmp", "pipe"}, ""}, 5},
+        // A socket, to read and to write: only a tool that ends on a failed
+        // opening shows which number the opening gave.
         {{"MORVANTE", {"sock", "part", "1"}, "y\n"}, 5},
-        {{"TOLVA", {"out.dat", "sock", "1"}, "y\nx\n"}, 0},
-        {{"TALMIROX3", {"sock", "out.bmp"}, ""}, 0},
         {{"DUSKAR", {"cap.bmp", "sock"}, ""}, 5},
     };
     ASSERT_EQ(mkfifo((folder / "pipe").c_str(), 0644), 0);
     ASSERT_EQ(mkfifo((folder / "pipe1.zip").c_str(), 0644), 0);
     MakeSocket(folder / "sock");
-    MakeSocket(folder / "sock1.zip");
     WriteWholeFile(folder / "talmiro.dat", PatternBytes(kHeaderBlockBytes, 5));
     WriteWholeFile(folder / "cap.bmp", print_test::CaptureImage());
     for (const Case& c : cases) {
