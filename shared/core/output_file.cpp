@@ -28,13 +28,12 @@ volatile std::sig_atomic_t temporaryPending = 0;
 // The temporary file's handle while it is open: Windows removes no file that
 // is open, so an unfinished one is closed before it is removed.
 platform::FileHandle temporaryHandle = platform::kNoFile;
-// The file that was read, which alone may be replaced, and how.
-platform::FileIdentity replacedFile;
-platform::ReplacementWay replacementWay = platform::ReplacementWay::Rename;
-// The file that was read, which the output's name may reach too; and
-// whether the output's opening found that it does.
+// The file that was read, which the output's name may reach too and which
+// alone may then be replaced; whether the output's opening found that it
+// does, and how it is replaced.
 platform::FileIdentity inputFile;
 bool outputIsInput = false;
+platform::ReplacementWay replacementWay = platform::ReplacementWay::Rename;
 
 // A copy over the replaced file moves this much at a time: the block a
 // converter writes its image in.
@@ -51,9 +50,7 @@ bool NotTheInput(const BlockFile& opened) {
 // number, so that runs converting other files in the same folder at once try
 // different names first.
 bool NameTemporary(unsigned attempt) {
-    std::string_view path = finalPath;
-    std::size_t slash = path.find_last_of(platform::FolderSeparators());
-    std::size_t folderLength = slash == std::string_view::npos ? 0 : slash + 1;
+    std::size_t folderLength = FolderPartLength(finalPath);
     ShortText name = JoinTexts({kTemporaryPrefix, DecimalText(platform::ProcessId()).View(), attempt == 0 ? "" : "-",
                                 attempt == 0 ? "" : DecimalText(attempt).View(), kTemporaryExtension});
     if (folderLength + name.length >= sizeof temporaryPath) return false;
@@ -99,7 +96,7 @@ void CopyOver() {
     platform::FileHandle target = platform::kNoFile;
     platform::FileFacts facts;
     std::uint16_t error = platform::Open(finalPath, platform::OpenKind::Rewrite, &target, &facts);
-    if (error == 0 && !(facts.identity == replacedFile)) {
+    if (error == 0 && !(facts.identity == inputFile)) {
         platform::Close(target);
         error = platform::errors::kAccessDenied;  // not the file that was read
     }
@@ -136,7 +133,6 @@ void CreateOutput(BlockFile& file, const ShortText& name, const BlockFile& input
     CreateEmpty(file, recordSize, NotTheInput);
     if (!outputIsInput) return;
     FetchIoResult();  // the refusal of the input, which is replaced instead, whole
-    replacedFile = inputFile;
     // Through a symbolic link, the file it reaches is replaced and the link
     // stays a link.
     RaiseIoError(platform::FinalPath(ToSystemName(name).bytes, finalPath, sizeof finalPath));
@@ -160,7 +156,7 @@ void FinishOutput(BlockFile& file) {
         if (replacementWay == platform::ReplacementWay::CopyOver) {
             CopyOver();
         } else {
-            RaiseIoError(platform::PutInPlace(temporaryPath, finalPath, replacedFile));
+            RaiseIoError(platform::PutInPlace(temporaryPath, finalPath, inputFile));
             if (PendingIoError() == 0) temporaryPending = 0;
         }
         platform::ReleaseEndings();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstring>
+#include <string_view>
 
 #include "../core.h"
 
@@ -23,4 +24,11 @@ inline SystemName ToSystemName(const ShortText& text) {
     std::memcpy(name.bytes, text.bytes, text.length);
     name.bytes[text.length] = '\0';
     return name;
+}
+
+// The length of a path's folder part, its last separator included: 0 for a
+// name in the current folder.
+inline std::size_t FolderPartLength(std::string_view path) {
+    std::size_t separator = path.find_last_of(platform::FolderSeparators());
+    return separator == std::string_view::npos ? 0 : separator + 1;
 }

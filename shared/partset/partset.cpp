@@ -44,13 +44,6 @@ bool HasPartForm(std::string_view name, std::string_view base) {
     return StartsWith(name.substr(name.size() - kExtension.size()), kExtension);
 }
 
-// Where the parts lie: the base name's folder part (empty: the current
-// folder), and the rest, which each part's name begins with.
-std::size_t FolderLength(std::string_view baseName) {
-    std::size_t separator = baseName.find_last_of(platform::FolderSeparators());
-    return separator == std::string_view::npos ? 0 : separator + 1;
-}
-
 // A part written earlier in this run is found by its name again: a file
 // reached now that is one of them was reached through a link.
 bool IsAnEarlierPart(const BlockFile& part) {
@@ -85,7 +78,7 @@ struct PartSearch {
 bool VisitEntry(const char* entry, void* context) {
     auto* search = static_cast<PartSearch*>(context);
     std::string_view base = run.baseName.View();
-    std::size_t folderLength = FolderLength(base);
+    std::size_t folderLength = FolderPartLength(base);  // where the parts lie; the rest begins each name
     if (!HasPartForm(entry, base.substr(folderLength))) return true;
     platform::FileIdentity part;
     search->found =
@@ -97,7 +90,7 @@ bool VisitEntry(const char* entry, void* context) {
 // number, is that very file.
 bool NamesNoPart(const BlockFile& output) {
     std::string_view base = run.baseName.View();
-    std::size_t folderLength = FolderLength(base);
+    std::size_t folderLength = FolderPartLength(base);
     ShortText folder = folderLength == 0 ? CopyText(".") : CopyText(base.substr(0, folderLength));
     PartSearch search{&output};
     // A folder that cannot be read yet (a drive still without its diskette)
