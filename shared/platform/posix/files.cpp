@@ -49,6 +49,13 @@ std::uint16_t MissingFileOrFolder(const char* name) {
     return errors::kFileNotFound;
 }
 
+FileIdentity IdentityOf(const struct stat& info) {
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+// A folder opened for its entries or its flush.
+int OpenFolder(const char* folder) { return posix::CallOpen(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0); }
+
 bool IsSocket(const char* name) {
     struct stat info;
     return posix::CallStat(name, &info) == 0 && S_ISSOCK(info.st_mode);
@@ -68,8 +75,7 @@ bool HasOtherNames(const char* name, const struct stat& info) {
 std::uint16_t Admit(int fd, const char* name, bool exclusive, FileFacts* facts) {
     struct stat info;
     if (posix::CallFstat(fd, &info) != 0) return MapErrno(errno, Direction::Other);
-    facts->identity.volume = static_cast<std::uint64_t>(info.st_dev);
-    facts->identity.index = static_cast<std::uint64_t>(info.st_ino);
+    facts->identity = IdentityOf(info);
     // A pipe opened for reading and writing holds its own writing end: a
     // read would wait for ever.
     if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) return errors::kAccessDenied;
@@ -255,7 +261,7 @@ std::uint16_t PutInPlace(const char* from, const char* to, const FileIdentity& e
     // cannot be flushed (some file systems refuse) fails nothing.
     char folder[kPathBytes];
     if (FolderOf(to, folder)) {
-        int folderFd = posix::CallOpen(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+        int folderFd = OpenFolder(folder);
         if (folderFd >= 0) {
             posix::CallFsync(folderFd);
             posix::CallClose(folderFd);
@@ -274,7 +280,7 @@ const char* FolderSeparators() { return "/"; }
 bool NamesIgnoreLetterCase() { return false; }
 
 std::uint16_t ListFolder(const char* folder, FolderVisitor visit, void* context) {
-    int fd = posix::CallOpen(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    int fd = OpenFolder(folder);
     if (fd < 0) return errno == ENOENT ? errors::kPathNotFound : MapErrno(errno, Direction::Read);
     // Room for some hundred entries a request; a larger folder takes more requests.
     constexpr std::size_t kEntryBytes = 32768;
@@ -312,8 +318,7 @@ std::uint16_t FinalPath(const char* name, char* path, std::size_t capacity) {
 bool IdentifyFile(const char* name, FileIdentity* identity) {
     struct stat info;
     if (posix::CallStat(name, &info) != 0) return false;
-    identity->volume = static_cast<std::uint64_t>(info.st_dev);
-    identity->index = static_cast<std::uint64_t>(info.st_ino);
+    *identity = IdentityOf(info);
     return true;
 }
 
